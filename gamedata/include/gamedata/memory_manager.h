@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct CLog;
+
+// One 8 MB block of a memory manager.
+struct MemoryBlock {
+  uint8_t* Base;  // kMemoryBlockSize bytes, committed readable and writable
+  uint32_t Used;  // bytes handed out from the start of the block
+  MemoryBlock* Next;  // older block
+};
+
+// A bump allocator over 8 MB blocks taken straight from the system and given back only all at
+// once (FreeAll). Memory is never handed out twice, so every allocation is zero-filled. Objects
+// of this class cross the library boundary by pointer: its layout is fixed and plain.
+struct TCustomMemoryManager {
+  static constexpr uint32_t kMemoryBlockSize = 8u * 1024u * 1024u;
+
+  explicit TCustomMemoryManager(CLog* log = nullptr) : Log(log), Blocks(nullptr) {}
+  TCustomMemoryManager(const TCustomMemoryManager&) = delete;
+  TCustomMemoryManager& operator=(const TCustomMemoryManager&) = delete;
+  ~TCustomMemoryManager();
+
+  // `size` zero-filled bytes. Raises CMemoryError "Too large memory block." for more than one block
+  // and "Memory allocation failed!" when the system refuses a new block.
+  void* Allocate(size_t size);
+
+  // Typed helper: `count` zero-filled objects of a plain type.
+  template <typename T>
+  T* New(size_t count = 1) {
+    // A count whose byte size would overflow is as much "too large" as any other.
+    const size_t size = count > kMemoryBlockSize / sizeof(T) ? kMemoryBlockSize + 1u : sizeof(T) * count;
+    return static_cast<T*>(Allocate(size));
+  }
+
+  // Does nothing: memory goes back only with FreeAll.
+  void Release(void* pointer, size_t size);
+
+  // Gives every block back to the system; all pointers handed out become invalid. Raises CMemoryError
+  // "Cannot free memory." when the system refuses a block (the manager is empty all the same).
+  void FreeAll();
+
+  CLog* Log;  // not owned; may be null
+  MemoryBlock* Blocks;  // newest block, or null
+};

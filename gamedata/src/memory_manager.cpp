@@ -1,0 +1,49 @@
+#include "gamedata/memory_manager.h"
+
+#include <new>
+
+#include "gamedata/errors.h"
+#include "platform/virtual_memory.h"
+
+TCustomMemoryManager::~TCustomMemoryManager() {
+  try {
+    FreeAll();
+  } catch (const CError&) {
+    // A block the system would not take back is lost; a destructor has no one to tell.
+  }
+}
+
+void* TCustomMemoryManager::Allocate(size_t size) {
+  if (size > kMemoryBlockSize) throw CMemoryError("Too large memory block.");
+  // The newest block is tried first; a full older block costs one comparison.
+  for (MemoryBlock* block = Blocks; block != nullptr; block = block->Next) {
+    if (size < kMemoryBlockSize - block->Used) {
+      uint8_t* result = block->Base + block->Used;
+      // One spare byte between allocations.
+      block->Used += static_cast<uint32_t>(size) + 1u;
+      return result;
+    }
+  }
+  void* base = platform::CommitPages(kMemoryBlockSize);
+  if (base == nullptr) throw CMemoryError("Memory allocation failed!");
+  auto* block = new (std::nothrow) MemoryBlock{static_cast<uint8_t*>(base), static_cast<uint32_t>(size), Blocks};
+  if (block == nullptr) {
+    platform::ReleasePages(base, kMemoryBlockSize);
+    throw CMemoryError("Memory allocation failed!");
+  }
+  Blocks = block;
+  return block->Base;
+}
+
+void TCustomMemoryManager::Release(void*, size_t) {}
+
+void TCustomMemoryManager::FreeAll() {
+  bool refused = false;
+  while (Blocks != nullptr) {
+    MemoryBlock* block = Blocks;
+    Blocks = block->Next;
+    if (!platform::ReleasePages(block->Base, kMemoryBlockSize)) refused = true;
+    delete block;
+  }
+  if (refused) throw CMemoryError("Cannot free memory.");
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace vantrel {
+
+// A bounds-checked little-endian cursor over bytes that come from outside. Every read states
+// whether it fit; a read that does not fit moves nothing and yields zero.
+class ByteReader {
+ public:
+  ByteReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+
+  size_t position() const { return position_; }
+  size_t size() const { return size_; }
+  size_t remaining() const { return size_ - position_; }
+  bool Has(size_t count) const { return count <= remaining(); }
+  const uint8_t* current() const { return data_ + position_; }
+
+  bool Skip(size_t count) {
+    if (!Has(count)) return false;
+    position_ += count;
+    return true;
+  }
+  bool Seek(size_t position) {
+    if (position > size_) return false;
+    position_ = position;
+    return true;
+  }
+
+  bool U8(uint8_t& value) { return Read(value, 1); }
+  bool U16(uint16_t& value) { return Read(value, 2); }
+  bool U32(uint32_t& value) { return Read(value, 4); }
+  bool Bytes(void* out, size_t count) {
+    if (!Has(count)) return false;
+    std::memcpy(out, data_ + position_, count);
+    position_ += count;
+    return true;
+  }
+
+ private:
+  template <typename T>
+  bool Read(T& value, size_t count) {
+    value = 0;
+    if (!Has(count)) return false;
+    T result = 0;
+    for (size_t i = 0; i < count; ++i) result |= static_cast<T>(static_cast<T>(data_[position_ + i]) << (8 * i));
+    value = result;
+    position_ += count;
+    return true;
+  }
+
+  const uint8_t* data_;
+  size_t size_;
+  size_t position_ = 0;
+};
+
+}  // namespace vantrel

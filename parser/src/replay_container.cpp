@@ -1,0 +1,140 @@
+#include "replay_container.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "byte_reader.h"
+
+namespace vantrel {
+namespace {
+
+std::string TruncatedBlock(uint32_t index, uint32_t count) {
+  char text[96];
+  std::snprintf(text, sizeof text, "Replay file is truncated: it ends inside block %u of %u.", index + 1, count);
+  return text;
+}
+
+ContainerResult Fail(std::string text) { return ContainerResult{false, std::move(text)}; }
+constexpr ContainerResult kNotReplay{};
+const char kTruncatedHeader[] = "Replay file is truncated: it ends inside its header.";
+
+// Owns one inflate stream for all blocks: each block is an independent zlib stream, so the
+// stream is reset between blocks instead of being set up anew.
+class BlockInflater {
+ public:
+  BlockInflater() { std::memset(&stream_, 0, sizeof stream_); }
+  ~BlockInflater() {
+    if (initialised_) inflateEnd(&stream_);
+  }
+
+  bool Begin(const uint8_t* in, uint32_t inSize, uint8_t* out, uint32_t outSize) {
+    const int status = initialised_ ? inflateReset(&stream_) : inflateInit(&stream_);
+    if (status != Z_OK) return false;
+    initialised_ = true;
+    stream_.next_in = const_cast<Bytef*>(in);
+    stream_.avail_in = inSize;
+    stream_.next_out = out;
+    stream_.avail_out = outSize;
+    return true;
+  }
+  // A block is flushed, never finished: only plain success counts, an end of stream is an error.
+  bool Run() { return inflate(&stream_, Z_SYNC_FLUSH) == Z_OK; }
+  uLong produced() const { return stream_.total_out; }
+  bool End() {
+    if (!initialised_) return true;
+    initialised_ = false;
+    return inflateEnd(&stream_) == Z_OK;
+  }
+
+ private:
+  z_stream stream_;
+  bool initialised_ = false;
+};
+
+}  // namespace
+
+void InflatedReplay::FreeDeleter::operator()(uint8_t* p) const { std::free(p); }
+
+ContainerResult ReadReplayHeaders(const uint8_t* file, size_t fileSize, GeneralInfo& info, size_t& blocksOffset) {
+  // A file shorter than the magic text is not a replay unless what it has is the magic's start.
+  const size_t magicBytes = std::min(fileSize, kReplayMagicSize);
+  if (std::memcmp(file, kReplayMagic, magicBytes) != 0) return kNotReplay;
+  ByteReader reader(file, fileSize);
+  if (!reader.Skip(28)) return Fail(kTruncatedHeader);
+  if (!reader.U32(info.HeaderSize) || !reader.U32(info.CompressedSize) || !reader.U32(info.HeaderVersion) ||
+      !reader.U32(info.DecompressedSize) || !reader.U32(info.BlockCount)) {
+    return Fail(kTruncatedHeader);
+  }
+
+  bool complete = false;
+  if (info.HeaderVersion == 0) {
+    uint16_t version = 0;
+    complete = reader.Skip(2) && reader.U16(version) && reader.U16(info.BuildNumber) && reader.U16(info.ReplayFlags) &&
+               reader.U32(info.ReplayLength) && reader.U32(info.HeaderChecksum);
+    info.GameVersion = version;
+  } else if (info.HeaderVersion == 1) {
+    complete = reader.Skip(4) && reader.U32(info.GameVersion) && reader.U16(info.BuildNumber) &&
+               reader.U16(info.ReplayFlags) && reader.U32(info.ReplayLength) && reader.U32(info.HeaderChecksum);
+  } else {
+    return kNotReplay;
+  }
+  if (!complete) return Fail(kTruncatedHeader);
+
+  if (info.GameVersion < kOldestGameVersion) return Fail("Wrong war3 version");
+  blocksOffset = reader.position();
+  return ContainerResult{true, {}};
+}
+
+ContainerResult InflateBlocks(const uint8_t* file, size_t fileSize, size_t blocksOffset, const GeneralInfo& info,
+                              InflatedReplay& out) {
+  // The blocks can yield at most 32767 bytes each, and there can be no more of them than block
+  // headers fit in the file: a header that claims more is refused before anything is allocated.
+  const uint64_t blocksInFile = (fileSize - std::min(fileSize, blocksOffset)) / kBlockHeaderSize;
+  const uint64_t producible = std::min<uint64_t>(info.BlockCount, blocksInFile) * kMaxBlockOutput;
+  if (info.DecompressedSize > producible) return Fail("Fail to allocate memory");
+
+  // Zero-filled: what the blocks do not cover reads as the zero bytes that end the game.
+  out.data.reset(static_cast<uint8_t*>(std::calloc(std::max<size_t>(info.DecompressedSize, 1), 1)));
+  if (!out.data) return Fail("Fail to allocate memory");
+  out.size = info.DecompressedSize;
+
+  uint32_t remaining = info.DecompressedSize;
+  uint8_t* output = out.data.get();
+  size_t in = blocksOffset;
+  BlockInflater inflater;
+  for (uint32_t index = 0; index < info.BlockCount; ++index) {
+    ByteReader header(file + in, fileSize - in);
+    uint16_t compressedLength = 0, rawLength = 0;
+    if (!header.U16(compressedLength) || !header.U16(rawLength) || !header.Skip(4)) {
+      return Fail(TruncatedBlock(index, info.BlockCount));
+    }
+    // The nominal length of the last block runs past the end of the data: it is cut to what
+    // remains. A negative length cannot be produced by any stream and is a size mismatch.
+    const int16_t nominal = static_cast<int16_t>(rawLength);
+    if (nominal < 0) return Fail("Zlib data size and data size in replay does not match");
+    const uint32_t expected = std::min<uint32_t>(static_cast<uint32_t>(nominal), remaining);
+
+    if (in + kBlockHeaderSize - blocksOffset > info.DecompressedSize) return Fail("Error");
+    const size_t dataOffset = in + kBlockHeaderSize;
+    if (compressedLength > fileSize - dataOffset) return Fail(TruncatedBlock(index, info.BlockCount));
+
+    if (!inflater.Begin(file + dataOffset, compressedLength, output, expected)) {
+      return Fail("Zlib initialization error");
+    }
+    if (!inflater.Run()) return Fail("Zlib inflate error");
+    const uLong produced = inflater.produced();
+    if (produced != expected) return Fail("Zlib data size and data size in replay does not match");
+
+    output += produced;
+    remaining -= static_cast<uint32_t>(produced);
+    in = dataOffset + compressedLength;
+  }
+  if (!inflater.End()) return Fail("Zlib inflateEnd error");
+  return ContainerResult{true, {}};
+}
+
+}  // namespace vantrel

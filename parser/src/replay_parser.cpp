@@ -1,0 +1,312 @@
+#include "replay_parser.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "game_time.h"
+#include "gamedata/errors.h"
+#include "gamedata/log.h"
+#include "platform/mapped_file.h"
+#include "replay_container.h"
+#include "value_names.h"
+
+namespace vantrel {
+namespace {
+
+const char kNullParserData[] = "ERROR! Bad (NULL) ParserData data pointer!";
+const char kNullGeneralInfo[] = "ERROR! Bad (NULL) GeneralInfo data pointer!";
+const char kNullCompressedData[] = "ERROR! Bad (NULL) compressed data pointer!";
+const char kActionsModeInParseReplay[] = "ParseMode 2 is for ParseCompressedData only.";
+const char kNoResumePosition[] = "ParseMode 2 needs an earlier call that read the game start record.";
+
+const char* OrEmpty(const char* text) { return text != nullptr ? text : ""; }
+
+// The header values belong to the container of one file: a new file starts without them.
+void ClearHeaderFields(GeneralInfo& info) {
+  info.HeaderSize = info.CompressedSize = info.HeaderVersion = info.DecompressedSize = info.BlockCount = 0;
+  info.GameVersion = 0;
+  info.BuildNumber = info.ReplayFlags = 0;
+  info.ReplayLength = info.HeaderChecksum = 0;
+}
+
+}  // namespace
+
+const char* PlayerName(const GeneralInfo* info, int32_t playerID) {
+  if (info != nullptr) {
+    for (const PlayerRecord* player = info->Players; player != nullptr; player = player->Next) {
+      if (player->PlayerID == playerID) return OrEmpty(player->PlayerName);
+    }
+  }
+  return "Unknown player";
+}
+
+ReplayParser::~ReplayParser() {
+  if (parserLog_ != nullptr) std::fclose(parserLog_);
+}
+
+void ReplayParser::Unload() {
+  try {
+    pool_.FreeAll();
+  } catch (const CError&) {
+  }
+  Log("Library: unload parser library ok.\n");
+  if (parserLog_ != nullptr) std::fclose(parserLog_);
+  parserLog_ = nullptr;
+}
+
+void ReplayParser::Log(const char* text) const {
+  if (log_ != nullptr) log_->Write(text);
+}
+
+void ReplayParser::LogError(const char* text) const {
+  if (log_ != nullptr) log_->WriteText("Library: ERROR: %s\n", text);
+}
+
+void ReplayParser::SetError(GeneralInfo& info, const std::string& text) {
+  errorText_ = text;
+  info.ErrorText = errorText_.data();
+  LogError(errorText_.c_str());
+}
+
+void ReplayParser::Reset(GeneralInfo& info) {
+  pool_.Log = log_;
+  pool_.FreeAll();
+  info.Pool = &pool_;
+  info.GameName = info.MapName = info.GameCreatorName = nullptr;
+  info.Players = nullptr;
+  info.Slots = nullptr;
+  info.PlayerCount = -1;
+  info.SlotRecordCount = 0;
+  info.Actions = nullptr;
+  info.Texts = nullptr;
+  info.CustomObjects = nullptr;
+  info.ErrorText = nullptr;
+  errorText_.clear();
+  info.IsMapDataLoad = 0;
+  lastInfo_ = &info;
+}
+
+char* ReplayParser::PoolText(const char* text, size_t length) {
+  char* copy = pool_.New<char>(length + 1);
+  std::memcpy(copy, text, length);
+  return copy;
+}
+
+bool ReplayParser::ParseReplay(ParserData* data, const char* fileName) {
+  if (data != nullptr) log_ = data->LogObject;
+  Log("Library: start parsing.\n");
+  if (data == nullptr) {
+    LogError(kNullParserData);
+    return false;
+  }
+  if (data->GeneralInfo == nullptr) {
+    LogError(kNullGeneralInfo);
+    return false;
+  }
+  GeneralInfo& info = *data->GeneralInfo;
+  platform::MappedFile file;
+  bool result = false;
+  try {
+    Reset(info);
+    ClearHeaderFields(info);
+    if (data->ParseMode == VANTREL_PARSE_ACTIONS) {
+      SetError(info, kActionsModeInParseReplay);
+      return false;
+    }
+    switch (file.Open(fileName)) {
+      case platform::MappedFile::Status::Ok:
+        break;
+      case platform::MappedFile::Status::OpenFailed:
+        SetError(info, "Cannot open file.");
+        return false;
+      case platform::MappedFile::Status::MappingFailed:
+        SetError(info, "Cannot create file mapping.");
+        return false;
+      case platform::MappedFile::Status::MapFailed:
+        SetError(info, "Cannot map file.");
+        return false;
+    }
+
+    size_t blocksOffset = 0;
+    ContainerResult container = ReadReplayHeaders(file.data(), file.size(), info, blocksOffset);
+    InflatedReplay game;
+    if (container.ok) container = InflateBlocks(file.data(), file.size(), blocksOffset, info, game);
+    if (!container.ok) {
+      if (!container.error.empty()) SetError(info, container.error);
+    } else {
+      ParseBuffer(info, game.data.get(), game.size, data->ParseMode, data->TranslateTexts != 0,
+                  data->WriteDebugFile != 0, false);
+      result = true;
+    }
+  } catch (const CError& error) {
+    SetError(info, error.what());
+    result = false;
+  } catch (const std::bad_alloc&) {
+    SetError(info, "Memory allocation failed!");
+    result = false;
+  }
+  if (!file.Close()) Log("Library: cannot unmap file.\n");
+  return result;
+}
+
+int32_t ReplayParser::ParseCompressedData(CompressedDataParams* params) {
+  Log("%Start parsing\n");
+  if (params == nullptr || params->GeneralInfo == nullptr) {
+    LogError(kNullGeneralInfo);
+    return 1;
+  }
+  GeneralInfo& info = *params->GeneralInfo;
+  if (params->OpenParserLog != 0 && parserLog_ == nullptr) parserLog_ = std::fopen("parser_log.txt", "ab");
+  try {
+    if (params->ParseMode != VANTREL_PARSE_ACTIONS) {
+      Reset(info);
+    } else {
+      info.ErrorText = nullptr;
+      errorText_.clear();
+      lastInfo_ = &info;
+    }
+    if (params->Data == nullptr) {
+      SetError(info, kNullCompressedData);
+      return 1;
+    }
+    if (params->ParseMode == VANTREL_PARSE_ACTIONS && !hasResumePosition_) {
+      SetError(info, kNoResumePosition);
+      return 1;
+    }
+    ParseBuffer(info, params->Data, params->DataSize, params->ParseMode, params->TranslateTexts != 0,
+                params->WriteDebugFile != 0, true);
+  } catch (const CError& error) {
+    SetError(info, error.what());
+  } catch (const std::bad_alloc&) {
+    SetError(info, "Memory allocation failed!");
+  }
+  return info.ErrorText != nullptr ? 1 : 0;
+}
+
+void ReplayParser::ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t size, uint8_t mode, bool translate,
+                               bool debugFile, bool compressedDataLog) {
+  (void)data;
+  (void)size;
+  try {
+    if (mode != VANTREL_PARSE_ACTIONS) {
+      Reset(info);
+      // The game start record is read here; the block stream begins where it ends.
+      hasResumePosition_ = false;
+    }
+    if (mode != VANTREL_PARSE_GAME_START) {
+      // The block stream is walked here, from the kept position in the actions-only mode.
+      if (translate) {
+        Log(compressedDataLog ? "Library: translating data start.\n" : "Translating data start.\n");
+        TextNode** tail = &info.Texts;
+        for (const ActionRecord* action = info.Actions; action != nullptr; action = action->Next) {
+          char* text = nullptr;
+          if (TranslateDataMessage(action, &text) == 0) continue;
+          auto* node = pool_.New<TextNode>();
+          node->Text = text;
+          *tail = node;
+          tail = &node->Next;
+        }
+        Log(compressedDataLog ? "Library: translating data end.\n" : "Translating data end.\n");
+      }
+    }
+  } catch (const CMemoryError&) {
+    throw;
+  } catch (const CError& error) {
+    // The game stops at the error; everything read so far stays.
+    SetError(info, error.what());
+  }
+  if (debugFile) {
+    Log(compressedDataLog ? "Library: out data to file.\n" : "Library: out data.\n");
+    WriteDebugFile(info);
+  }
+  Log("Library: end parsing.\n");
+}
+
+int32_t ReplayParser::TranslateDataMessage(const ActionRecord* action, char** text) {
+  if (action == nullptr || text == nullptr || action->Data == nullptr) return 0;
+  char time[48];
+  FormatGameTime(action->Time, time, sizeof time);
+  const char* player = PlayerName(lastInfo_, action->PlayerID);
+  int length = -1;
+  switch (action->Kind) {
+    case VANTREL_KIND_LEAVE: {
+      const auto* leave = static_cast<const LeaveData*>(action->Data);
+      length = std::snprintf(textBuffer_, sizeof textBuffer_, "%s %-15s %d Leave game (%s), Result=%d, Unknown=%d",
+                             time, player, action->Counted, LeaveTypeName(static_cast<int32_t>(leave->Reason)),
+                             static_cast<int>(leave->Result), static_cast<int>(leave->Unknown));
+      break;
+    }
+    case VANTREL_KIND_CHAT: {
+      const auto* chat = static_cast<const ChatData*>(action->Data);
+      length = std::snprintf(textBuffer_, sizeof textBuffer_, "%s %-15s %d Chat (%s): '%s'.", time, player,
+                             action->Counted, ChatModeName(static_cast<int32_t>(chat->ChatMode)), OrEmpty(chat->Text));
+      break;
+    }
+    default:
+      // Command texts come with the command decoder.
+      return 0;
+  }
+  if (length < 0) return 0;
+  const size_t stored = std::min(static_cast<size_t>(length), sizeof textBuffer_ - 1);
+  *text = PoolText(textBuffer_, stored);
+  return 1;
+}
+
+void ReplayParser::WriteDebugFile(const GeneralInfo& info) {
+  FILE* out = std::fopen("debug_file.txt", "wb");
+  if (out == nullptr) {
+    Log("Library: ERROR: cannot open output file\n");
+    return;
+  }
+  std::fprintf(out, "General replay info:\n");
+  std::fprintf(out, "GameCreatorName: '%s'\n", OrEmpty(info.GameCreatorName));
+  std::fprintf(out, "GameName: '%s'\n", OrEmpty(info.GameName));
+  std::fprintf(out, "MapName: '%s'\n", OrEmpty(info.MapName));
+  std::fprintf(out, "PlayerCount: %d\n", info.PlayerCount);
+  std::fprintf(out, "SlotRecordCount: %d\n", info.SlotRecordCount);
+  std::fprintf(out, "RandomSeed: %xh\n", info.RandomSeed);
+  std::fprintf(out, "SelectMode: %s\n", RaceSelectModeName(info.SelectMode, log_));
+  std::fprintf(out, "StartSpotCount: %d\n", info.StartSpotCount);
+  std::fprintf(out, "GameType: %s\n", GameTypeName(info.GameType, log_));
+
+  std::fprintf(out, "\nMAP SETTINGS\n");
+  std::fprintf(out, "FixedTeams: %s\n", BoolName(info.FixedTeams));
+  std::fprintf(out, "FullSharedUnitControl: %s'\n", BoolName(info.FullSharedUnitControl));
+  std::fprintf(out, "GameSpeed: %s\n", GameSpeedName(info.GameSpeed, log_));
+  std::fprintf(out, "MapChecksum: '%xh'\n", info.MapChecksum);
+  std::fprintf(out, "Observers: %s\n", ObserversName(info.Observers, log_));
+  std::fprintf(out, "RandomHero: %s\n", BoolName(info.RandomHero));
+  std::fprintf(out, "RandomRaces: %s\n", BoolName(info.RandomRaces));
+  std::fprintf(out, "Referee: %s\n", BoolName(info.Referee));
+  std::fprintf(out, "TeamsTogether: %s\n", BoolName(info.TeamsTogether));
+  std::fprintf(out, "Visibility: %s\n", VisibilityName(info.Visibility, log_));
+  std::fprintf(out, "\n");
+
+  std::fprintf(out, "\nPLAYERS LIST\n");
+  for (const PlayerRecord* player = info.Players; player != nullptr; player = player->Next) {
+    char time[48];
+    FormatGameTime(player->TimeInGame, time, sizeof time);
+    std::fprintf(out, "PlayerID=%2d PlayerName=%-15s Race=%2xh Winner=%d ActionsTotal=%4d TimeInGame: %s\n",
+                 player->PlayerID, OrEmpty(player->PlayerName), player->Race, player->Winner,
+                 static_cast<int>(player->ActionsTotal), time);
+  }
+
+  std::fprintf(out, "\nSLOT RECORDS\n");
+  for (const SlotRecord* slot = info.Slots; slot != nullptr; slot = slot->Next) {
+    std::fprintf(out,
+                 "PlayerID: %2d, SlotStatus: %d, IsHuman: %d, TeamNumber: %d, ColorNumber: %d, Race: %d, "
+                 "AIStrength: %d, PlayerHandicap: %d\n",
+                 slot->PlayerID, slot->SlotStatus, slot->IsHuman, slot->TeamNumber, slot->ColorNumber, slot->Race,
+                 slot->AIStrength, slot->PlayerHandicap);
+  }
+  std::fprintf(out, "\n");
+
+  for (const TextNode* node = info.Texts; node != nullptr; node = node->Next) {
+    std::fprintf(out, "%s\n", OrEmpty(node->Text));
+  }
+  std::fclose(out);
+}
+
+}  // namespace vantrel

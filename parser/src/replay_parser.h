@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "gamedata/memory_manager.h"
+#include "vantrel.h"
+
+struct CLog;
+
+namespace vantrel {
+
+// Name of the player with `playerID` in `info`, or "Unknown player".
+const char* PlayerName(const GeneralInfo* info, int32_t playerID);
+
+// One parser: the result pool and every piece of state that a parse keeps between its steps and
+// between calls. The C exports use one process-wide instance; other code may make its own and run
+// several of them on different threads.
+class ReplayParser {
+ public:
+  ReplayParser() = default;
+  ReplayParser(const ReplayParser&) = delete;
+  ReplayParser& operator=(const ReplayParser&) = delete;
+  ~ReplayParser();
+
+  bool ParseReplay(ParserData* data, const char* fileName);
+  int32_t ParseCompressedData(CompressedDataParams* params);
+  int32_t TranslateDataMessage(const ActionRecord* action, char** text);
+
+  // What the library does when it is unloaded: the pool goes, the unload is logged, the parser
+  // log is closed.
+  void Unload();
+
+  // The log of the last ParseReplay (may be null).
+  CLog* log() const { return log_; }
+  TCustomMemoryManager& pool() { return pool_; }
+
+ private:
+  void Log(const char* text) const;
+  void LogError(const char* text) const;
+  // Records an error text: it becomes ErrorText and is logged.
+  void SetError(GeneralInfo& info, const std::string& text);
+  // Clears the results and the parse state before a parse.
+  void Reset(GeneralInfo& info);
+  // Reads the game from a decompressed buffer (steps after the container).
+  void ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t size, uint8_t mode, bool translate,
+                   bool debugFile, bool compressedDataLog);
+  void WriteDebugFile(const GeneralInfo& info);
+  // Copies `text` into the pool.
+  char* PoolText(const char* text, size_t length);
+
+  TCustomMemoryManager pool_;
+  CLog* log_ = nullptr;
+  const GeneralInfo* lastInfo_ = nullptr;  // player names for the texts
+  std::string errorText_;
+  FILE* parserLog_ = nullptr;
+  // Where the block stream of the last parsed game start record begins, for the actions-only mode.
+  size_t resumePosition_ = 0;
+  bool hasResumePosition_ = false;
+  // Texts are formatted here and copied into the pool at their exact length.
+  char textBuffer_[8192] = {};
+};
+
+}  // namespace vantrel
