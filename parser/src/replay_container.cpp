@@ -41,8 +41,13 @@ class BlockInflater {
     stream_.avail_out = outSize;
     return true;
   }
-  // A block is flushed, never finished: only plain success counts, an end of stream is an error.
-  bool Run() { return inflate(&stream_, Z_SYNC_FLUSH) == Z_OK; }
+  // The game flushes its blocks without finishing them, but other writers finish every block's
+  // stream. An end of stream is therefore accepted once the block's bytes are all there; a stream
+  // that ends short of them is an error.
+  bool Run() {
+    const int status = inflate(&stream_, Z_SYNC_FLUSH);
+    return status == Z_OK || (status == Z_STREAM_END && stream_.avail_out == 0);
+  }
   uLong produced() const { return stream_.total_out; }
   bool End() {
     if (!initialised_) return true;

@@ -10,6 +10,7 @@
 #include "gamedata/log.h"
 #include "platform/mapped_file.h"
 #include "replay_container.h"
+#include "text_columns.h"
 #include "value_names.h"
 
 namespace vantrel {
@@ -228,19 +229,19 @@ int32_t ReplayParser::TranslateDataMessage(const ActionRecord* action, char** te
   if (action == nullptr || text == nullptr || action->Data == nullptr) return 0;
   char time[48];
   FormatGameTime(action->Time, time, sizeof time);
-  const char* player = PlayerName(lastInfo_, action->PlayerID);
+  const std::string player = PadToColumns(PlayerName(lastInfo_, action->PlayerID), 15);
   int length = -1;
   switch (action->Kind) {
     case VANTREL_KIND_LEAVE: {
       const auto* leave = static_cast<const LeaveData*>(action->Data);
-      length = std::snprintf(textBuffer_, sizeof textBuffer_, "%s %-15s %d Leave game (%s), Result=%d, Unknown=%d",
-                             time, player, action->Counted, LeaveTypeName(static_cast<int32_t>(leave->Reason)),
+      length = std::snprintf(textBuffer_, sizeof textBuffer_, "%s %s %d Leave game (%s), Result=%d, Unknown=%d",
+                             time, player.c_str(), action->Counted, LeaveTypeName(static_cast<int32_t>(leave->Reason)),
                              static_cast<int>(leave->Result), static_cast<int>(leave->Unknown));
       break;
     }
     case VANTREL_KIND_CHAT: {
       const auto* chat = static_cast<const ChatData*>(action->Data);
-      length = std::snprintf(textBuffer_, sizeof textBuffer_, "%s %-15s %d Chat (%s): '%s'.", time, player,
+      length = std::snprintf(textBuffer_, sizeof textBuffer_, "%s %s %d Chat (%s): '%s'.", time, player.c_str(),
                              action->Counted, ChatModeName(static_cast<int32_t>(chat->ChatMode)), OrEmpty(chat->Text));
       break;
     }
@@ -288,8 +289,8 @@ void ReplayParser::WriteDebugFile(const GeneralInfo& info) {
   for (const PlayerRecord* player = info.Players; player != nullptr; player = player->Next) {
     char time[48];
     FormatGameTime(player->TimeInGame, time, sizeof time);
-    std::fprintf(out, "PlayerID=%2d PlayerName=%-15s Race=%2xh Winner=%d ActionsTotal=%4d TimeInGame: %s\n",
-                 player->PlayerID, OrEmpty(player->PlayerName), player->Race, player->Winner,
+    std::fprintf(out, "PlayerID=%2d PlayerName=%s Race=%2xh Winner=%d ActionsTotal=%4d TimeInGame: %s\n",
+                 player->PlayerID, PadToColumns(OrEmpty(player->PlayerName), 15).c_str(), player->Race, player->Winner,
                  static_cast<int>(player->ActionsTotal), time);
   }
 

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+#include "support/byte_writer.h"
+
+namespace testsupport {
+
+// A fresh folder for one test, removed with everything in it when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  ~TempDir();
+
+  const std::string& path() const { return path_; }
+  // path() + "/" + name
+  std::string File(const std::string& name) const;
+  // Writes `bytes` to File(name) and returns that path.
+  std::string Write(const std::string& name, const Bytes& bytes) const;
+
+ private:
+  std::string path_;
+};
+
+Bytes ReadFile(const std::string& path);
+std::string ReadText(const std::string& path);
+
+}  // namespace testsupport

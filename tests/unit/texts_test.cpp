@@ -1,0 +1,136 @@
+// Game time arithmetic and the texts of leave and chat entries.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "game_time.h"
+#include "replay_parser.h"
+
+namespace {
+
+std::string Text(const GameTime& time) {
+  char text[48];
+  vantrel::FormatGameTime(time, text, sizeof text);
+  return text;
+}
+
+TEST(GameTime, AddsWithCarries) {
+  const struct {
+    GameTime start;
+    std::initializer_list<uint32_t> increments;
+    const char* expected;
+  } cases[] = {
+      {{0, 0, 59, 0}, {600, 500}, "0:01:00.100"}, {{0, 0, 0, 0}, {250}, "0:00:00.250"},
+      {{0, 59, 59, 999}, {1}, "1:00:00.000"},     {{2, 3, 4, 5}, {65535}, "2:04:09.540"},
+      {{0, 0, 0, 0}, {}, "0:00:00.000"},
+  };
+  for (const auto& c : cases) {
+    GameTime time = c.start;
+    for (uint32_t increment : c.increments)
+      vantrel::AddMilliseconds(time, increment);
+    EXPECT_EQ(Text(time), c.expected);
+  }
+}
+
+TEST(GameTime, ManySmallIncrementsStayNormalised) {
+  GameTime time{0, 0, 0, 0};
+  for (int i = 0; i < 36000; ++i)
+    vantrel::AddMilliseconds(time, 250);  // 2.5 hours
+  EXPECT_EQ(Text(time), "2:30:00.000");
+}
+
+class EntryTexts : public testing::Test {
+ protected:
+  void SetUp() override {
+    // A parse makes `info_` the record whose players name the entries.
+    ParserData request{};
+    request.GeneralInfo = &info_;
+    parser_.ParseReplay(&request, "/nonexistent/replay.w3g");
+    players_[0].PlayerID = 1;
+    players_[0].PlayerName = name1_;
+    players_[0].Next = &players_[1];
+    players_[1].PlayerID = 3;
+    players_[1].PlayerName = name3_;
+    info_.Players = players_;
+    info_.PlayerCount = 2;
+  }
+
+  std::string Translate(const ActionRecord& action) {
+    char* text = nullptr;
+    if (parser_.TranslateDataMessage(&action, &text) != 1) return "(no text)";
+    return text;
+  }
+
+  vantrel::ReplayParser parser_;
+  GeneralInfo info_{};
+  PlayerRecord players_[2]{};
+  char name1_[8] = "Alder";
+  char name3_[32] = "Имя игрока";
+};
+
+TEST_F(EntryTexts, LeaveAndChatTexts) {
+  LeaveData leave{12, 8, 3};
+  char hello[] = "gl hf";
+  ChatData toAllies{1, hello};
+  ChatData whisper{5, hello};
+  ChatData toObservers{2, hello};
+  const struct {
+    ActionRecord action;
+    const char* expected;
+  } cases[] = {
+      {{3, {0, 12, 3, 40}, VANTREL_KIND_LEAVE, 0, &leave, nullptr, nullptr},
+       "0:12:03.040 Имя игрока      0 Leave game (Connection closed by LOCAL game), Result=8, "
+       "Unknown=3"},
+      {{1, {0, 0, 5, 0}, VANTREL_KIND_CHAT, 0, &toAllies, nullptr, nullptr},
+       "0:00:05.000 Alder           0 Chat (to allies): 'gl hf'."},
+      {{1, {0, 0, 5, 0}, VANTREL_KIND_CHAT, 0, &toObservers, nullptr, nullptr},
+       "0:00:05.000 Alder           0 Chat (to obs): 'gl hf'."},
+      {{9, {1, 0, 0, 0}, VANTREL_KIND_CHAT, 0, &whisper, nullptr, nullptr},
+       "1:00:00.000 Unknown player  0 Chat (to specific player): 'gl hf'."},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Translate(c.action), c.expected);
+}
+
+TEST_F(EntryTexts, TextsLiveInThePool) {
+  char hello[] = "hi";
+  ChatData chat{0, hello};
+  ActionRecord action{1, {0, 0, 0, 0}, VANTREL_KIND_CHAT, 0, &chat, nullptr, nullptr};
+  char* text = nullptr;
+  ASSERT_EQ(parser_.TranslateDataMessage(&action, &text), 1);
+  const auto* base = parser_.pool().Blocks->Base;
+  EXPECT_GE(reinterpret_cast<const uint8_t*>(text), base);
+  EXPECT_LT(reinterpret_cast<const uint8_t*>(text), base + TCustomMemoryManager::kMemoryBlockSize);
+}
+
+TEST_F(EntryTexts, EntriesWithoutTextGiveNone) {
+  ActionRecord noData{1, {}, VANTREL_KIND_CHAT, 0, nullptr, nullptr, nullptr};
+  LeaveData leave{1, 1, 1};
+  ActionRecord otherKind{1, {}, 40, 0, &leave, nullptr, nullptr};
+  char* text = nullptr;
+  EXPECT_EQ(parser_.TranslateDataMessage(&noData, &text), 0);
+  EXPECT_EQ(parser_.TranslateDataMessage(&otherKind, &text), 0);
+  EXPECT_EQ(parser_.TranslateDataMessage(nullptr, &text), 0);
+  EXPECT_EQ(parser_.TranslateDataMessage(&otherKind, nullptr), 0);
+  EXPECT_EQ(text, nullptr);
+}
+
+TEST(PlayerNames, FoundByIdOrUnknown) {
+  PlayerRecord players[2]{};
+  char a[] = "A", b[] = "B";
+  players[0] = PlayerRecord{};
+  players[0].PlayerID = 2;
+  players[0].PlayerName = a;
+  players[0].Next = &players[1];
+  players[1].PlayerID = 4;
+  players[1].PlayerName = b;
+  GeneralInfo info{};
+  info.Players = players;
+  EXPECT_STREQ(vantrel::PlayerName(&info, 4), "B");
+  EXPECT_STREQ(vantrel::PlayerName(&info, 2), "A");
+  EXPECT_STREQ(vantrel::PlayerName(&info, 3), "Unknown player");
+  EXPECT_STREQ(vantrel::PlayerName(&info, 2 + 256), "Unknown player");
+  EXPECT_STREQ(vantrel::PlayerName(nullptr, 2), "Unknown player");
+}
+
+}  // namespace
