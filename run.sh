@@ -8,7 +8,7 @@ cd "$(dirname "$0")"
 source tools/packages.sh
 tools/ensure-packages.sh "${BUILD_PACKAGES[@]}"
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_BUILD_TESTS=OFF >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target quorvel-cli vantrel -- --quiet
 
 exec build/bin/quorvel-cli info "${replay:-data/samples/sample.w3g}"

@@ -13,7 +13,7 @@ run_tests() {
   local dir="$1"
   shift
   echo "== $dir: build"
-  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  cmake -S . -B "$dir" -G Ninja -DQUORVEL_BUILD_TESTS=ON "$@" >/dev/null
   cmake --build "$dir" -j "$jobs" -- --quiet
   echo "== $dir: tests"
   ctest --test-dir "$dir" --output-on-failure -j "$jobs"

@@ -2,9 +2,12 @@
 
 #include "gamedata/errors.h"
 
-CDirList::CDirList(const char* path) { SetNewPath(path); }
+CDirList::CDirList(const char* path) {
+  SetNewPath(path);
+}
 
-void CDirList::Search(const std::string& mask, bool folders, std::vector<platform::FoundItem>& found) const {
+void CDirList::Search(const std::string& mask, bool folders,
+                      std::vector<platform::FoundItem>& found) const {
   std::vector<platform::FoundItem> items;
   if (platform::FindItems(Path, mask, items) == platform::SearchResult::CloseFailed) {
     throw CError("Cannot close search handle.");
@@ -32,8 +35,10 @@ void CDirList::SetNewPath(const char* path) {
   Search(Mask, false, files);
   Total = static_cast<int32_t>(folders.size() + files.size());
   Entries.reserve(static_cast<size_t>(Total));
-  for (auto& item : folders) Entries.push_back(DirEntry{std::move(item), DirEntry::Folder});
-  for (auto& item : files) Entries.push_back(DirEntry{std::move(item), DirEntry::File});
+  for (auto& item : folders)
+    Entries.push_back(DirEntry{std::move(item), DirEntry::Folder});
+  for (auto& item : files)
+    Entries.push_back(DirEntry{std::move(item), DirEntry::File});
   Filled = static_cast<int32_t>(Entries.size());
 }
 

@@ -5,7 +5,8 @@
 #include "gamedata/errors.h"
 #include "platform/clock.h"
 
-CLog::CLog(const char* fileName) : File(nullptr), Enabled(0), FileName(nullptr), Message(nullptr), StartTick(0) {
+CLog::CLog(const char* fileName)
+    : File(nullptr), Enabled(0), FileName(nullptr), Message(nullptr), StartTick(0) {
   if (fileName == nullptr) throw CError("Invalid log filename.");
   StartTick = platform::TickCount();
   Message = new char[kMessageSize]();
@@ -25,8 +26,8 @@ CLog::~CLog() {
 
 void CLog::FormatPrefix(uint32_t elapsed, char* out, size_t outSize) {
   std::snprintf(out, outSize, "%d:%.2d:%.2d.%.3d: ", static_cast<int>((elapsed / 3600000u) % 24u),
-                static_cast<int>((elapsed / 60000u) % 60u), static_cast<int>((elapsed / 1000u) % 60u),
-                static_cast<int>(elapsed % 1000u));
+                static_cast<int>((elapsed / 60000u) % 60u),
+                static_cast<int>((elapsed / 1000u) % 60u), static_cast<int>(elapsed % 1000u));
 }
 
 bool CLog::Write(const char* text) {

@@ -26,7 +26,8 @@ void* TCustomMemoryManager::Allocate(size_t size) {
   }
   void* base = platform::CommitPages(kMemoryBlockSize);
   if (base == nullptr) throw CMemoryError("Memory allocation failed!");
-  auto* block = new (std::nothrow) MemoryBlock{static_cast<uint8_t*>(base), static_cast<uint32_t>(size), Blocks};
+  auto* block = new (std::nothrow)
+      MemoryBlock{static_cast<uint8_t*>(base), static_cast<uint32_t>(size), Blocks};
   if (block == nullptr) {
     platform::ReleasePages(base, kMemoryBlockSize);
     throw CMemoryError("Memory allocation failed!");

@@ -73,11 +73,11 @@ enum {
 
 /* One entry of the action list: a leave, a chat message or a player command, in stream order. */
 typedef struct ActionRecord {
-  uint8_t PlayerID;  /* player the entry belongs to */
-  GameTime Time;     /* game clock when the entry was read */
-  uint8_t Kind;      /* VANTREL_KIND_... */
-  uint8_t Counted;   /* 1 when the entry was added to the player's ActionsTotal */
-  void* Data;        /* LeaveData, CommandData or ChatData, by Kind */
+  uint8_t PlayerID; /* player the entry belongs to */
+  GameTime Time;    /* game clock when the entry was read */
+  uint8_t Kind;     /* VANTREL_KIND_... */
+  uint8_t Counted;  /* 1 when the entry was added to the player's ActionsTotal */
+  void* Data;       /* LeaveData, CommandData or ChatData, by Kind */
   struct ActionRecord* Next;
   struct ActionRecord* Previous;
 } ActionRecord;
@@ -298,7 +298,7 @@ typedef struct OneByteData {
 
 /* VANTREL_UNKNOWN_COMMAND: an action id the decoder does not know ends its command block. */
 typedef struct UnknownCommandData {
-  uint8_t ActionID;  /* the unknown id */
+  uint8_t ActionID;   /* the unknown id */
   uint32_t SkipBytes; /* bytes from the unknown id to the end of the command block */
 } UnknownCommandData;
 
@@ -335,7 +335,7 @@ typedef struct PlayerRecord {
   uint8_t PlayerID;
   char* PlayerName;
   uint32_t ExtraValue;
-  uint32_t Race; /* race flags */
+  uint32_t Race;       /* race flags */
   GameTime TimeInGame; /* game clock at the player's leave; 0:00:00.000 without one */
   uint8_t Winner;      /* 1 for the players of the winning team */
   uint32_t ActionsTotal;
@@ -375,9 +375,9 @@ typedef struct TextNode {
 /* What one parse returns. Allocated by the caller, filled by the library. */
 typedef struct GeneralInfo {
   char* GameName;
-  char* MapName;         /* map path as stored in the replay ("Maps\\FrozenThrone\\...") */
+  char* MapName; /* map path as stored in the replay ("Maps\\FrozenThrone\\...") */
   char* GameCreatorName;
-  int32_t PlayerCount;   /* number of PlayerRecords; -1 until the game start record was read */
+  int32_t PlayerCount; /* number of PlayerRecords; -1 until the game start record was read */
   int32_t SlotRecordCount;
   uint32_t RandomSeed;
   uint8_t SelectMode;
@@ -549,7 +549,8 @@ typedef const char* (*ValueToStrFunc)(int32_t);
 } /* extern "C" */
 
 static_assert(sizeof(GameTime) == 16, "GameTime is four 32-bit integers");
-static_assert(sizeof(((AbilityData*)nullptr)->ItemID) == 5, "an object id is four characters and a zero");
+static_assert(sizeof(((AbilityData*)nullptr)->ItemID) == 5,
+              "an object id is four characters and a zero");
 #endif
 
 #endif /* VANTREL_H */

@@ -32,6 +32,17 @@ class ByteReader {
   bool U8(uint8_t& value) { return Read(value, 1); }
   bool U16(uint16_t& value) { return Read(value, 2); }
   bool U32(uint32_t& value) { return Read(value, 4); }
+  // A zero-terminated text: `text` and `length` (without the zero); the cursor moves past the
+  // zero. False, moving nothing, when no zero follows inside the bytes.
+  bool Text(const char*& text, size_t& length) {
+    if (remaining() == 0) return false;
+    const void* zero = std::memchr(data_ + position_, 0, remaining());
+    if (zero == nullptr) return false;
+    text = reinterpret_cast<const char*>(data_ + position_);
+    length = static_cast<size_t>(static_cast<const uint8_t*>(zero) - (data_ + position_));
+    position_ += length + 1;
+    return true;
+  }
   bool Bytes(void* out, size_t count) {
     if (!Has(count)) return false;
     std::memcpy(out, data_ + position_, count);
@@ -45,7 +56,8 @@ class ByteReader {
     value = 0;
     if (!Has(count)) return false;
     T result = 0;
-    for (size_t i = 0; i < count; ++i) result |= static_cast<T>(static_cast<T>(data_[position_ + i]) << (8 * i));
+    for (size_t i = 0; i < count; ++i)
+      result |= static_cast<T>(static_cast<T>(data_[position_ + i]) << (8 * i));
     value = result;
     position_ += count;
     return true;

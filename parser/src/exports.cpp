@@ -68,21 +68,35 @@ VANTREL_API const char* GetPlayerNameByID(const GeneralInfo* info, int32_t playe
   return vantrel::PlayerName(info, playerID);
 }
 
-VANTREL_API const char* ChatModeToStr(int32_t mode) { return vantrel::ChatModeName(mode); }
+VANTREL_API const char* ChatModeToStr(int32_t mode) {
+  return vantrel::ChatModeName(mode);
+}
 VANTREL_API const char* RaceSelectModeToStr(int32_t mode) {
   return vantrel::RaceSelectModeName(mode, Shared().log());
 }
-VANTREL_API const char* GameSpeedToStr(int32_t speed) { return vantrel::GameSpeedName(speed, Shared().log()); }
+VANTREL_API const char* GameSpeedToStr(int32_t speed) {
+  return vantrel::GameSpeedName(speed, Shared().log());
+}
 VANTREL_API const char* ObserversToStr(int32_t observers) {
   return vantrel::ObserversName(observers, Shared().log());
 }
 VANTREL_API const char* VisibilityToStr(int32_t visibility) {
   return vantrel::VisibilityName(visibility, Shared().log());
 }
-VANTREL_API const char* GameTypeToStr(int32_t type) { return vantrel::GameTypeName(type, Shared().log()); }
-VANTREL_API const char* BoolToStr(int32_t value) { return vantrel::BoolName(value); }
-VANTREL_API const char* EventTypeToStr(int32_t type) { return vantrel::EventTypeName(type); }
-VANTREL_API const char* LeaveTypeToStr(int32_t reason) { return vantrel::LeaveTypeName(reason); }
-VANTREL_API const char* SelectModeToStr(int32_t mode) { return vantrel::SelectModeName(mode); }
+VANTREL_API const char* GameTypeToStr(int32_t type) {
+  return vantrel::GameTypeName(type, Shared().log());
+}
+VANTREL_API const char* BoolToStr(int32_t value) {
+  return vantrel::BoolName(value);
+}
+VANTREL_API const char* EventTypeToStr(int32_t type) {
+  return vantrel::EventTypeName(type);
+}
+VANTREL_API const char* LeaveTypeToStr(int32_t reason) {
+  return vantrel::LeaveTypeName(reason);
+}
+VANTREL_API const char* SelectModeToStr(int32_t mode) {
+  return vantrel::SelectModeName(mode);
+}
 
 }  // extern "C"

@@ -15,7 +15,8 @@ void AddMilliseconds(GameTime& time, uint32_t milliseconds) {
 }
 
 void FormatGameTime(const GameTime& time, char* out, size_t outSize) {
-  std::snprintf(out, outSize, "%d:%.2d:%.2d.%.3d", time.Hours, time.Minutes, time.Seconds, time.Milliseconds);
+  std::snprintf(out, outSize, "%d:%.2d:%.2d.%.3d", time.Hours, time.Minutes, time.Seconds,
+                time.Milliseconds);
 }
 
 }  // namespace vantrel

@@ -14,11 +14,14 @@ namespace {
 
 std::string TruncatedBlock(uint32_t index, uint32_t count) {
   char text[96];
-  std::snprintf(text, sizeof text, "Replay file is truncated: it ends inside block %u of %u.", index + 1, count);
+  std::snprintf(text, sizeof text, "Replay file is truncated: it ends inside block %u of %u.",
+                index + 1, count);
   return text;
 }
 
-ContainerResult Fail(std::string text) { return ContainerResult{false, std::move(text)}; }
+ContainerResult Fail(std::string text) {
+  return ContainerResult{false, std::move(text)};
+}
 constexpr ContainerResult kNotReplay{};
 const char kTruncatedHeader[] = "Replay file is truncated: it ends inside its header.";
 
@@ -62,28 +65,34 @@ class BlockInflater {
 
 }  // namespace
 
-void InflatedReplay::FreeDeleter::operator()(uint8_t* p) const { std::free(p); }
+void InflatedReplay::FreeDeleter::operator()(uint8_t* p) const {
+  std::free(p);
+}
 
-ContainerResult ReadReplayHeaders(const uint8_t* file, size_t fileSize, GeneralInfo& info, size_t& blocksOffset) {
+ContainerResult ReadReplayHeaders(const uint8_t* file, size_t fileSize, GeneralInfo& info,
+                                  size_t& blocksOffset) {
   // A file shorter than the magic text is not a replay unless what it has is the magic's start.
   const size_t magicBytes = std::min(fileSize, kReplayMagicSize);
   if (std::memcmp(file, kReplayMagic, magicBytes) != 0) return kNotReplay;
   ByteReader reader(file, fileSize);
   if (!reader.Skip(28)) return Fail(kTruncatedHeader);
-  if (!reader.U32(info.HeaderSize) || !reader.U32(info.CompressedSize) || !reader.U32(info.HeaderVersion) ||
-      !reader.U32(info.DecompressedSize) || !reader.U32(info.BlockCount)) {
+  if (!reader.U32(info.HeaderSize) || !reader.U32(info.CompressedSize) ||
+      !reader.U32(info.HeaderVersion) || !reader.U32(info.DecompressedSize) ||
+      !reader.U32(info.BlockCount)) {
     return Fail(kTruncatedHeader);
   }
 
   bool complete = false;
   if (info.HeaderVersion == 0) {
     uint16_t version = 0;
-    complete = reader.Skip(2) && reader.U16(version) && reader.U16(info.BuildNumber) && reader.U16(info.ReplayFlags) &&
-               reader.U32(info.ReplayLength) && reader.U32(info.HeaderChecksum);
+    complete = reader.Skip(2) && reader.U16(version) && reader.U16(info.BuildNumber) &&
+               reader.U16(info.ReplayFlags) && reader.U32(info.ReplayLength) &&
+               reader.U32(info.HeaderChecksum);
     info.GameVersion = version;
   } else if (info.HeaderVersion == 1) {
     complete = reader.Skip(4) && reader.U32(info.GameVersion) && reader.U16(info.BuildNumber) &&
-               reader.U16(info.ReplayFlags) && reader.U32(info.ReplayLength) && reader.U32(info.HeaderChecksum);
+               reader.U16(info.ReplayFlags) && reader.U32(info.ReplayLength) &&
+               reader.U32(info.HeaderChecksum);
   } else {
     return kNotReplay;
   }
@@ -94,8 +103,8 @@ ContainerResult ReadReplayHeaders(const uint8_t* file, size_t fileSize, GeneralI
   return ContainerResult{true, {}};
 }
 
-ContainerResult InflateBlocks(const uint8_t* file, size_t fileSize, size_t blocksOffset, const GeneralInfo& info,
-                              InflatedReplay& out) {
+ContainerResult InflateBlocks(const uint8_t* file, size_t fileSize, size_t blocksOffset,
+                              const GeneralInfo& info, InflatedReplay& out) {
   // The blocks can yield at most 32767 bytes each, and there can be no more of them than block
   // headers fit in the file: a header that claims more is refused before anything is allocated.
   const uint64_t blocksInFile = (fileSize - std::min(fileSize, blocksOffset)) / kBlockHeaderSize;
@@ -125,7 +134,8 @@ ContainerResult InflateBlocks(const uint8_t* file, size_t fileSize, size_t block
 
     if (in + kBlockHeaderSize - blocksOffset > info.DecompressedSize) return Fail("Error");
     const size_t dataOffset = in + kBlockHeaderSize;
-    if (compressedLength > fileSize - dataOffset) return Fail(TruncatedBlock(index, info.BlockCount));
+    if (compressedLength > fileSize - dataOffset)
+      return Fail(TruncatedBlock(index, info.BlockCount));
 
     if (!inflater.Begin(file + dataOffset, compressedLength, output, expected)) {
       return Fail("Zlib initialization error");

@@ -38,11 +38,12 @@ struct ContainerResult {
 
 // Checks the header and the sub-header of `file`, stores their fields in `info`, applies the
 // version gate and sets `blocksOffset` to the first block header.
-ContainerResult ReadReplayHeaders(const uint8_t* file, size_t fileSize, GeneralInfo& info, size_t& blocksOffset);
+ContainerResult ReadReplayHeaders(const uint8_t* file, size_t fileSize, GeneralInfo& info,
+                                  size_t& blocksOffset);
 
 // Inflates the BlockCount blocks that start at `blocksOffset` into one new buffer of
 // DecompressedSize bytes. Never reads outside [file, file + fileSize).
-ContainerResult InflateBlocks(const uint8_t* file, size_t fileSize, size_t blocksOffset, const GeneralInfo& info,
-                              InflatedReplay& out);
+ContainerResult InflateBlocks(const uint8_t* file, size_t fileSize, size_t blocksOffset,
+                              const GeneralInfo& info, InflatedReplay& out);
 
 }  // namespace vantrel

@@ -5,6 +5,9 @@
 #include <cstring>
 #include <new>
 
+#include "action_stream.h"
+#include "byte_reader.h"
+#include "game_start.h"
 #include "game_time.h"
 #include "gamedata/errors.h"
 #include "gamedata/log.h"
@@ -20,13 +23,17 @@ const char kNullParserData[] = "ERROR! Bad (NULL) ParserData data pointer!";
 const char kNullGeneralInfo[] = "ERROR! Bad (NULL) GeneralInfo data pointer!";
 const char kNullCompressedData[] = "ERROR! Bad (NULL) compressed data pointer!";
 const char kActionsModeInParseReplay[] = "ParseMode 2 is for ParseCompressedData only.";
-const char kNoResumePosition[] = "ParseMode 2 needs an earlier call that read the game start record.";
+const char kNoResumePosition[] =
+    "ParseMode 2 needs an earlier call that read the game start record.";
 
-const char* OrEmpty(const char* text) { return text != nullptr ? text : ""; }
+const char* OrEmpty(const char* text) {
+  return text != nullptr ? text : "";
+}
 
 // The header values belong to the container of one file: a new file starts without them.
 void ClearHeaderFields(GeneralInfo& info) {
-  info.HeaderSize = info.CompressedSize = info.HeaderVersion = info.DecompressedSize = info.BlockCount = 0;
+  info.HeaderSize = info.CompressedSize = info.HeaderVersion = info.DecompressedSize =
+      info.BlockCount = 0;
   info.GameVersion = 0;
   info.BuildNumber = info.ReplayFlags = 0;
   info.ReplayLength = info.HeaderChecksum = 0;
@@ -86,6 +93,7 @@ void ReplayParser::Reset(GeneralInfo& info) {
   info.ErrorText = nullptr;
   errorText_.clear();
   info.IsMapDataLoad = 0;
+  state_.Reset();
   lastInfo_ = &info;
 }
 
@@ -138,7 +146,7 @@ bool ReplayParser::ParseReplay(ParserData* data, const char* fileName) {
       if (!container.error.empty()) SetError(info, container.error);
     } else {
       ParseBuffer(info, game.data.get(), game.size, data->ParseMode, data->TranslateTexts != 0,
-                  data->WriteDebugFile != 0, false);
+                  data->WriteDebugFile != 0, data->WriteCompData != 0, false);
       result = true;
     }
   } catch (const CError& error) {
@@ -159,7 +167,8 @@ int32_t ReplayParser::ParseCompressedData(CompressedDataParams* params) {
     return 1;
   }
   GeneralInfo& info = *params->GeneralInfo;
-  if (params->OpenParserLog != 0 && parserLog_ == nullptr) parserLog_ = std::fopen("parser_log.txt", "ab");
+  if (params->OpenParserLog != 0 && parserLog_ == nullptr)
+    parserLog_ = std::fopen("parser_log.txt", "ab");
   try {
     if (params->ParseMode != VANTREL_PARSE_ACTIONS) {
       Reset(info);
@@ -176,8 +185,8 @@ int32_t ReplayParser::ParseCompressedData(CompressedDataParams* params) {
       SetError(info, kNoResumePosition);
       return 1;
     }
-    ParseBuffer(info, params->Data, params->DataSize, params->ParseMode, params->TranslateTexts != 0,
-                params->WriteDebugFile != 0, true);
+    ParseBuffer(info, params->Data, params->DataSize, params->ParseMode,
+                params->TranslateTexts != 0, params->WriteDebugFile != 0, false, true);
   } catch (const CError& error) {
     SetError(info, error.what());
   } catch (const std::bad_alloc&) {
@@ -186,18 +195,43 @@ int32_t ReplayParser::ParseCompressedData(CompressedDataParams* params) {
   return info.ErrorText != nullptr ? 1 : 0;
 }
 
-void ReplayParser::ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t size, uint8_t mode, bool translate,
-                               bool debugFile, bool compressedDataLog) {
-  (void)data;
-  (void)size;
+void ReplayParser::ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t size, uint8_t mode,
+                               bool translate, bool debugFile, bool writeCompData,
+                               bool compressedDataLog) {
+  ParseContext context{info, pool_, state_, log_};
   try {
+    size_t streamStart = resumePosition_;
     if (mode != VANTREL_PARSE_ACTIONS) {
       Reset(info);
-      // The game start record is read here; the block stream begins where it ends.
       hasResumePosition_ = false;
+      // The game start record follows four bytes that are not examined.
+      ByteReader reader(data, size);
+      if (!reader.Skip(4)) throw CError("Replay data ends inside the game start record.");
+      ParseGameStart(reader, context);
+      streamStart = resumePosition_ = reader.position();
+      hasResumePosition_ = true;
+    } else {
+      // A new walk over the players of the earlier call: their results start again.
+      state_.Reset();
+      info.Actions = nullptr;
+      info.Texts = nullptr;
+      for (PlayerRecord* player = info.Players; player != nullptr; player = player->Next) {
+        if (state_.playerById[player->PlayerID] == nullptr)
+          state_.playerById[player->PlayerID] = player;
+        player->TimeInGame = GameTime{};
+        player->Winner = 0;
+        player->ActionsTotal = 0;
+        player->Heroes = nullptr;
+        player->Buildings = player->Upgrades = player->Units = player->Items = player->Skills =
+            nullptr;
+      }
+      if (streamStart > size) throw CError("ParseMode 2 needs the buffer of the earlier call.");
     }
     if (mode != VANTREL_PARSE_GAME_START) {
-      // The block stream is walked here, from the kept position in the actions-only mode.
+      Log("Library: parsing actions start.\n");
+      const size_t walked = WalkActionStream(data, size, streamStart, context);
+      if (writeCompData) WriteCompData(data + streamStart, walked);
+      Log("Library: parsing actions end.\n");
       if (translate) {
         Log(compressedDataLog ? "Library: translating data start.\n" : "Translating data start.\n");
         TextNode** tail = &info.Texts;
@@ -234,15 +268,17 @@ int32_t ReplayParser::TranslateDataMessage(const ActionRecord* action, char** te
   switch (action->Kind) {
     case VANTREL_KIND_LEAVE: {
       const auto* leave = static_cast<const LeaveData*>(action->Data);
-      length = std::snprintf(textBuffer_, sizeof textBuffer_, "%s %s %d Leave game (%s), Result=%d, Unknown=%d",
-                             time, player.c_str(), action->Counted, LeaveTypeName(static_cast<int32_t>(leave->Reason)),
-                             static_cast<int>(leave->Result), static_cast<int>(leave->Unknown));
+      length = std::snprintf(
+          textBuffer_, sizeof textBuffer_, "%s %s %d Leave game (%s), Result=%d, Unknown=%d", time,
+          player.c_str(), action->Counted, LeaveTypeName(static_cast<int32_t>(leave->Reason)),
+          static_cast<int>(leave->Result), static_cast<int>(leave->Unknown));
       break;
     }
     case VANTREL_KIND_CHAT: {
       const auto* chat = static_cast<const ChatData*>(action->Data);
-      length = std::snprintf(textBuffer_, sizeof textBuffer_, "%s %s %d Chat (%s): '%s'.", time, player.c_str(),
-                             action->Counted, ChatModeName(static_cast<int32_t>(chat->ChatMode)), OrEmpty(chat->Text));
+      length = std::snprintf(
+          textBuffer_, sizeof textBuffer_, "%s %s %d Chat (%s): '%s'.", time, player.c_str(),
+          action->Counted, ChatModeName(static_cast<int32_t>(chat->ChatMode)), OrEmpty(chat->Text));
       break;
     }
     default:
@@ -253,6 +289,16 @@ int32_t ReplayParser::TranslateDataMessage(const ActionRecord* action, char** te
   const size_t stored = std::min(static_cast<size_t>(length), sizeof textBuffer_ - 1);
   *text = PoolText(textBuffer_, stored);
   return 1;
+}
+
+void ReplayParser::WriteCompData(const uint8_t* data, size_t size) {
+  FILE* out = std::fopen("CompData.dat", "wb");
+  if (out == nullptr) {
+    Log("Library: ERROR: cannot open output file\n");
+    return;
+  }
+  if (size > 0) std::fwrite(data, 1, size, out);
+  std::fclose(out);
 }
 
 void ReplayParser::WriteDebugFile(const GeneralInfo& info) {
@@ -289,18 +335,20 @@ void ReplayParser::WriteDebugFile(const GeneralInfo& info) {
   for (const PlayerRecord* player = info.Players; player != nullptr; player = player->Next) {
     char time[48];
     FormatGameTime(player->TimeInGame, time, sizeof time);
-    std::fprintf(out, "PlayerID=%2d PlayerName=%s Race=%2xh Winner=%d ActionsTotal=%4d TimeInGame: %s\n",
-                 player->PlayerID, PadToColumns(OrEmpty(player->PlayerName), 15).c_str(), player->Race, player->Winner,
-                 static_cast<int>(player->ActionsTotal), time);
+    std::fprintf(out,
+                 "PlayerID=%2d PlayerName=%s Race=%2xh Winner=%d ActionsTotal=%4d TimeInGame: %s\n",
+                 player->PlayerID, PadToColumns(OrEmpty(player->PlayerName), 15).c_str(),
+                 player->Race, player->Winner, static_cast<int>(player->ActionsTotal), time);
   }
 
   std::fprintf(out, "\nSLOT RECORDS\n");
   for (const SlotRecord* slot = info.Slots; slot != nullptr; slot = slot->Next) {
-    std::fprintf(out,
-                 "PlayerID: %2d, SlotStatus: %d, IsHuman: %d, TeamNumber: %d, ColorNumber: %d, Race: %d, "
-                 "AIStrength: %d, PlayerHandicap: %d\n",
-                 slot->PlayerID, slot->SlotStatus, slot->IsHuman, slot->TeamNumber, slot->ColorNumber, slot->Race,
-                 slot->AIStrength, slot->PlayerHandicap);
+    std::fprintf(
+        out,
+        "PlayerID: %2d, SlotStatus: %d, IsHuman: %d, TeamNumber: %d, ColorNumber: %d, Race: %d, "
+        "AIStrength: %d, PlayerHandicap: %d\n",
+        slot->PlayerID, slot->SlotStatus, slot->IsHuman, slot->TeamNumber, slot->ColorNumber,
+        slot->Race, slot->AIStrength, slot->PlayerHandicap);
   }
   std::fprintf(out, "\n");
 

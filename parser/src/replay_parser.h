@@ -6,6 +6,7 @@
 #include <string>
 
 #include "gamedata/memory_manager.h"
+#include "parse_state.h"
 #include "vantrel.h"
 
 struct CLog;
@@ -45,13 +46,15 @@ class ReplayParser {
   // Clears the results and the parse state before a parse.
   void Reset(GeneralInfo& info);
   // Reads the game from a decompressed buffer (steps after the container).
-  void ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t size, uint8_t mode, bool translate,
-                   bool debugFile, bool compressedDataLog);
+  void ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t size, uint8_t mode,
+                   bool translate, bool debugFile, bool writeCompData, bool compressedDataLog);
+  void WriteCompData(const uint8_t* data, size_t size);
   void WriteDebugFile(const GeneralInfo& info);
   // Copies `text` into the pool.
   char* PoolText(const char* text, size_t length);
 
   TCustomMemoryManager pool_;
+  ParseState state_;
   CLog* log_ = nullptr;
   const GeneralInfo* lastInfo_ = nullptr;  // player names for the texts
   std::string errorText_;

@@ -13,8 +13,8 @@ struct Name {
 };
 
 // Looks `value` up; an unknown one gives `fallback` and, when `logFormat` is given, a log line.
-const char* Lookup(std::initializer_list<Name> names, int32_t value, const char* fallback, CLog* log = nullptr,
-                   const char* logFormat = nullptr) {
+const char* Lookup(std::initializer_list<Name> names, int32_t value, const char* fallback,
+                   CLog* log = nullptr, const char* logFormat = nullptr) {
   for (const Name& name : names) {
     if (name.value == value) return name.text;
   }
@@ -23,7 +23,9 @@ const char* Lookup(std::initializer_list<Name> names, int32_t value, const char*
 }
 
 // Most values are one byte in the records: only the low byte of the argument counts.
-int32_t LowByte(int32_t value) { return value & 0xFF; }
+int32_t LowByte(int32_t value) {
+  return value & 0xFF;
+}
 
 }  // namespace
 
@@ -46,21 +48,24 @@ const char* GameSpeedName(int32_t speed, CLog* log) {
 }
 
 const char* ObserversName(int32_t observers, CLog* log) {
-  return Lookup({{0, "Disabled"}, {2, "Obs on defeat"}, {3, "On"}, {4, "Referees"}}, LowByte(observers), "Unknown",
-                log, "Library: ERROR: unknown obs value: %d\n");
+  return Lookup({{0, "Disabled"}, {2, "Obs on defeat"}, {3, "On"}, {4, "Referees"}},
+                LowByte(observers), "Unknown", log, "Library: ERROR: unknown obs value: %d\n");
 }
 
 const char* VisibilityName(int32_t visibility, CLog* log) {
   return Lookup({{1, "Map explored"}, {2, "No fog of war"}, {4, "Default"}, {15, "Hide terrain"}},
-                LowByte(visibility), "Unknown", log, "Library: ERROR: unknown visibility value: %d\n");
+                LowByte(visibility), "Unknown", log,
+                "Library: ERROR: unknown visibility value: %d\n");
 }
 
 const char* GameTypeName(int32_t type, CLog* log) {
-  return Lookup({{1, "Ladder1on1orFFA"}, {9, "Custom"}, {13, "Single"}, {32, "TeamGameATorRT"}}, LowByte(type),
-                "Unknown", log, "Library: ERROR: unknown game type: %d\n");
+  return Lookup({{1, "Ladder1on1orFFA"}, {9, "Custom"}, {13, "Single"}, {32, "TeamGameATorRT"}},
+                LowByte(type), "Unknown", log, "Library: ERROR: unknown game type: %d\n");
 }
 
-const char* BoolName(int32_t value) { return LowByte(value) == 0 ? "False" : "True"; }
+const char* BoolName(int32_t value) {
+  return LowByte(value) == 0 ? "False" : "True";
+}
 
 const char* EventTypeName(int32_t type) {
   return Lookup({{1, "Train unit"},
@@ -76,12 +81,13 @@ const char* EventTypeName(int32_t type) {
 }
 
 const char* LeaveTypeName(int32_t reason) {
-  return Lookup({{1, "Connection closed by REMOTE game"}, {12, "Connection closed by LOCAL game"}}, reason,
-                "Unknown value");
+  return Lookup({{1, "Connection closed by REMOTE game"}, {12, "Connection closed by LOCAL game"}},
+                reason, "Unknown value");
 }
 
 const char* SelectModeName(int32_t mode) {
-  return Lookup({{1, "Add to selection"}, {2, "Remove from selection"}}, mode, "Unknown select mode");
+  return Lookup({{1, "Add to selection"}, {2, "Remove from selection"}}, mode,
+                "Unknown select mode");
 }
 
 }  // namespace vantrel

@@ -7,7 +7,9 @@
 
 namespace platform {
 
-MappedFile::~MappedFile() { Close(); }
+MappedFile::~MappedFile() {
+  Close();
+}
 
 MappedFile::Status MappedFile::Open(const char* path) {
   Close();

@@ -9,6 +9,8 @@ void* CommitPages(size_t size) {
   return base == MAP_FAILED ? nullptr : base;
 }
 
-bool ReleasePages(void* base, size_t size) { return munmap(base, size) == 0; }
+bool ReleasePages(void* base, size_t size) {
+  return munmap(base, size) == 0;
+}
 
 }  // namespace platform

@@ -10,12 +10,14 @@ ByteWriter& ByteWriter::U8(uint8_t value) {
 }
 
 ByteWriter& ByteWriter::U16(uint16_t value) {
-  for (int i = 0; i < 2; ++i) bytes_.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  for (int i = 0; i < 2; ++i)
+    bytes_.push_back(static_cast<uint8_t>(value >> (8 * i)));
   return *this;
 }
 
 ByteWriter& ByteWriter::U32(uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  for (int i = 0; i < 4; ++i)
+    bytes_.push_back(static_cast<uint8_t>(value >> (8 * i)));
   return *this;
 }
 
@@ -42,7 +44,8 @@ ByteWriter& ByteWriter::Zeros(size_t count) {
 }
 
 ByteWriter& ByteWriter::Id(std::string_view fourCharacters) {
-  for (size_t i = 4; i-- > 0;) bytes_.push_back(i < fourCharacters.size() ? static_cast<uint8_t>(fourCharacters[i]) : 0);
+  for (size_t i = 4; i-- > 0;)
+    bytes_.push_back(i < fourCharacters.size() ? static_cast<uint8_t>(fourCharacters[i]) : 0);
   return *this;
 }
 

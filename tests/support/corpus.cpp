@@ -17,6 +17,10 @@ std::string CorpusDir() {
   return std::filesystem::is_regular_file(dir + "/SOURCES.tsv") ? dir : std::string();
 }
 
+void PrintTo(const CorpusReplay& replay, std::ostream* out) {
+  *out << replay.file;
+}
+
 std::vector<CorpusReplay> CorpusReplays() {
   std::vector<CorpusReplay> replays;
   const std::string dir = CorpusDir();
@@ -27,9 +31,12 @@ std::vector<CorpusReplay> CorpusReplays() {
   while (std::getline(in, line)) {
     std::vector<std::string> cells;
     std::stringstream row(line);
-    for (std::string cell; std::getline(row, cell, '\t');) cells.push_back(cell);
+    for (std::string cell; std::getline(row, cell, '\t');)
+      cells.push_back(cell);
     if (cells.size() < 16 || cells[1] != "replay") continue;
-    const auto number = [](const std::string& text) { return static_cast<uint32_t>(std::strtoul(text.c_str(), nullptr, 10)); };
+    const auto number = [](const std::string& text) {
+      return static_cast<uint32_t>(std::strtoul(text.c_str(), nullptr, 10));
+    };
     CorpusReplay replay;
     replay.file = cells[0];
     replay.path = dir + "/" + cells[0];

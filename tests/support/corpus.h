@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ struct CorpusReplay {
   uint32_t headerSize = 0;
   uint32_t blocks = 0;
 };
+
+// Test names show the file, not the bytes of the row.
+void PrintTo(const CorpusReplay& replay, std::ostream* out);
 
 // Every replay row, or nothing when the corpus is absent.
 std::vector<CorpusReplay> CorpusReplays();

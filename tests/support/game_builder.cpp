@@ -4,7 +4,11 @@ namespace testsupport {
 namespace {
 
 void WritePlayer(ByteWriter& out, uint8_t recordId, const PlayerEntry& player) {
-  out.U8(recordId).U8(player.id).Text(player.name).U8(static_cast<uint8_t>(player.extra.size())).Raw(player.extra);
+  out.U8(recordId)
+      .U8(player.id)
+      .Text(player.name)
+      .U8(static_cast<uint8_t>(player.extra.size()))
+      .Raw(player.extra);
 }
 
 }  // namespace
@@ -29,7 +33,9 @@ Bytes EncodeString(const Bytes& decoded) {
   return encoded;
 }
 
-Bytes LadderExtra(uint32_t value, uint32_t race) { return ByteWriter().U32(value).U32(race).bytes(); }
+Bytes LadderExtra(uint32_t value, uint32_t race) {
+  return ByteWriter().U32(value).U32(race).bytes();
+}
 
 GameBuilder& GameBuilder::TimeSlot(uint16_t increment, const std::vector<CommandBlock>& commands) {
   ByteWriter body;
@@ -42,7 +48,8 @@ GameBuilder& GameBuilder::TimeSlot(uint16_t increment, const std::vector<Command
   return RawStream(block.bytes());
 }
 
-GameBuilder& GameBuilder::Chat(uint8_t player, uint32_t mode, std::string_view text, uint8_t flags) {
+GameBuilder& GameBuilder::Chat(uint8_t player, uint32_t mode, std::string_view text,
+                               uint8_t flags) {
   ByteWriter body;
   body.U8(flags).U32(mode).Text(text);
   ByteWriter block;
@@ -50,7 +57,8 @@ GameBuilder& GameBuilder::Chat(uint8_t player, uint32_t mode, std::string_view t
   return RawStream(block.bytes());
 }
 
-GameBuilder& GameBuilder::Leave(uint32_t reason, uint8_t player, uint32_t result, uint32_t unknown) {
+GameBuilder& GameBuilder::Leave(uint32_t reason, uint8_t player, uint32_t result,
+                                uint32_t unknown) {
   return RawStream(ByteWriter().U8(0x17).U32(reason).U8(player).U32(result).U32(unknown).bytes());
 }
 
@@ -65,7 +73,8 @@ Bytes GameBuilder::GameStart() const {
   WritePlayer(out, hostRecordId, host);
   out.Text(gameName).U8(0);
   ByteWriter decoded;
-  for (uint8_t byte : settings) decoded.U8(byte);
+  for (uint8_t byte : settings)
+    decoded.U8(byte);
   decoded.Text(mapPath).Text(creator).U8(0);
   out.Raw(EncodeString(decoded.bytes())).U8(0);
   out.U32(playerCountField).U8(gameType).U8(privateFlag).U16(extraWord).U32(extraDword);
@@ -77,7 +86,11 @@ Bytes GameBuilder::GameStart() const {
   out.U16(sizeOfData.value_or(static_cast<uint16_t>(7 + 9 * slots.size())));
   out.U8(static_cast<uint8_t>(slots.size()));
   for (const SlotEntry& slot : slots) {
-    out.U8(slot.playerId).U8(slot.downloadStatus).U8(slot.slotStatus).U8(slot.computer).U8(slot.team);
+    out.U8(slot.playerId)
+        .U8(slot.downloadStatus)
+        .U8(slot.slotStatus)
+        .U8(slot.computer)
+        .U8(slot.team);
     out.U8(slot.color).U8(slot.race).U8(slot.aiStrength).U8(slot.handicap);
   }
   out.U32(randomSeed).U8(selectMode).U8(startSpots);

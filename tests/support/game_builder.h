@@ -51,7 +51,8 @@ struct GameBuilder {
   PlayerEntry host{1, "Host", {0}};
   uint8_t hostRecordId = 0;
   std::string gameName = "Game";
-  std::array<uint8_t, 13> settings = {0x02, 0x48, 0x06, 0x00, 0x00, 0x74, 0x00, 0x74, 0x00, 0x78, 0x56, 0x34, 0x12};
+  std::array<uint8_t, 13> settings = {0x02, 0x48, 0x06, 0x00, 0x00, 0x74, 0x00,
+                                      0x74, 0x00, 0x78, 0x56, 0x34, 0x12};
   std::string mapPath = "Maps\\FrozenThrone\\(2)EchoIsles.w3x";
   std::string creator = "Host";
   uint32_t playerCountField = 2;

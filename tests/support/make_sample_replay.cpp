@@ -12,7 +12,8 @@ int main(int argc, char** argv) {
   }
   const testsupport::Bytes bytes = testsupport::SampleReplay();
   FILE* out = std::fopen(argv[1], "wb");
-  if (out == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size() || std::fclose(out) != 0) {
+  if (out == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size() ||
+      std::fclose(out) != 0) {
     std::perror(argv[1]);
     return 1;
   }

@@ -27,14 +27,19 @@ Bytes Deflate(const Bytes& data, int level, int flush) {
 
 }  // namespace
 
-Bytes DeflateFlushed(const Bytes& data, int level) { return Deflate(data, level, Z_SYNC_FLUSH); }
-Bytes DeflateFinished(const Bytes& data, int level) { return Deflate(data, level, Z_FINISH); }
+Bytes DeflateFlushed(const Bytes& data, int level) {
+  return Deflate(data, level, Z_SYNC_FLUSH);
+}
+Bytes DeflateFinished(const Bytes& data, int level) {
+  return Deflate(data, level, Z_FINISH);
+}
 
 std::vector<Block> MakeBlocks(const Bytes& game, size_t blockSize) {
   std::vector<Block> blocks;
   for (size_t start = 0; start < game.size(); start += blockSize) {
-    Bytes part(game.begin() + static_cast<std::ptrdiff_t>(start),
-               game.begin() + static_cast<std::ptrdiff_t>(std::min(game.size(), start + blockSize)));
+    Bytes part(
+        game.begin() + static_cast<std::ptrdiff_t>(start),
+        game.begin() + static_cast<std::ptrdiff_t>(std::min(game.size(), start + blockSize)));
     part.resize(blockSize, 0);
     Block block;
     block.compressed = DeflateFlushed(part);
@@ -45,12 +50,16 @@ std::vector<Block> MakeBlocks(const Bytes& game, size_t blockSize) {
   return blocks;
 }
 
-Bytes WriteReplay(const ReplayHeader& header, const std::vector<Block>& blocks, uint32_t decompressedSize) {
+Bytes WriteReplay(const ReplayHeader& header, const std::vector<Block>& blocks,
+                  uint32_t decompressedSize) {
   const uint32_t subHeaderSize = header.headerVersion == 0 ? 16 : 20;
   const uint32_t headerSize = 48 + subHeaderSize;
   ByteWriter body;
   for (const Block& block : blocks) {
-    body.U16(block.compressedLength).U16(block.decompressedLength).U32(block.checksum).Raw(block.compressed);
+    body.U16(block.compressedLength)
+        .U16(block.decompressedLength)
+        .U32(block.checksum)
+        .Raw(block.compressed);
   }
   ByteWriter file;
   file.Text("Warcraft III recorded game", false).U8(0x1A).U8(0);
@@ -60,12 +69,18 @@ Bytes WriteReplay(const ReplayHeader& header, const std::vector<Block>& blocks, 
   file.U32(header.decompressedSize.value_or(decompressedSize));
   file.U32(header.blockCount.value_or(static_cast<uint32_t>(blocks.size())));
   if (header.headerVersion == 0) {
-    file.U16(0).U16(static_cast<uint16_t>(header.gameVersion)).U16(header.buildNumber).U16(header.replayFlags);
+    file.U16(0)
+        .U16(static_cast<uint16_t>(header.gameVersion))
+        .U16(header.buildNumber)
+        .U16(header.replayFlags);
     file.U32(header.replayLength).U32(header.headerChecksum);
   } else {
     std::string product = header.product;
     product.resize(4, '\0');
-    file.Text(product, false).U32(header.gameVersion).U16(header.buildNumber).U16(header.replayFlags);
+    file.Text(product, false)
+        .U32(header.gameVersion)
+        .U16(header.buildNumber)
+        .U16(header.replayFlags);
     file.U32(header.replayLength).U32(header.headerChecksum);
   }
   file.Raw(body.bytes());

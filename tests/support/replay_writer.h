@@ -43,7 +43,8 @@ struct ReplayHeader {
 
 // The whole file: header, sub-header, the blocks in order. `decompressedSize` is used when the
 // header does not set one.
-Bytes WriteReplay(const ReplayHeader& header, const std::vector<Block>& blocks, uint32_t decompressedSize);
+Bytes WriteReplay(const ReplayHeader& header, const std::vector<Block>& blocks,
+                  uint32_t decompressedSize);
 
 // A replay whose decompressed data is exactly `game`.
 Bytes BuildReplay(const Bytes& game, const ReplayHeader& header = {}, size_t blockSize = 8192);

@@ -9,14 +9,6 @@ using testsupport::CorpusReplay;
 
 namespace {
 
-}  // namespace
-
-namespace testsupport {
-void PrintTo(const CorpusReplay& replay, std::ostream* out) { *out << replay.file; }
-}  // namespace testsupport
-
-namespace {
-
 std::vector<CorpusReplay> Rows() {
   std::vector<CorpusReplay> rows = testsupport::ClassicCorpusReplays();
   if (rows.empty()) rows.push_back(CorpusReplay{});  // one row that skips

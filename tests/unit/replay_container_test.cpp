@@ -133,7 +133,9 @@ struct DamageCase {
   const char* error;
 };
 
-void PrintTo(const DamageCase& damage, std::ostream* out) { *out << damage.name; }
+void PrintTo(const DamageCase& damage, std::ostream* out) {
+  *out << damage.name;
+}
 
 Bytes Damaged(const DamageCase& damage) {
   ReplayHeader header;
@@ -156,7 +158,8 @@ INSTANTIATE_TEST_SUITE_P(
         DamageCase{"StreamEndsBeforeTheBlockIsComplete",
                    [](ReplayHeader&, std::vector<Block>& blocks) {
                      blocks[1].compressed = DeflateFinished(Bytes(8000, 1));
-                     blocks[1].compressedLength = static_cast<uint16_t>(blocks[1].compressed.size());
+                     blocks[1].compressedLength =
+                         static_cast<uint16_t>(blocks[1].compressed.size());
                    },
                    "Zlib inflate error"},
         DamageCase{"GarbageStream",

@@ -7,8 +7,8 @@ struct CLog;
 
 // One 8 MB block of a memory manager.
 struct MemoryBlock {
-  uint8_t* Base;  // kMemoryBlockSize bytes, committed readable and writable
-  uint32_t Used;  // bytes handed out from the start of the block
+  uint8_t* Base;      // kMemoryBlockSize bytes, committed readable and writable
+  uint32_t Used;      // bytes handed out from the start of the block
   MemoryBlock* Next;  // older block
 };
 
@@ -27,21 +27,27 @@ struct TCustomMemoryManager {
   // and "Memory allocation failed!" when the system refuses a new block.
   void* Allocate(size_t size);
 
-  // Typed helper: `count` zero-filled objects of a plain type.
+  // Typed helper: `count` zero-filled objects of a plain type, aligned for it. Allocate keeps
+  // one spare byte between allocations, so the address is rounded up inside a slightly larger
+  // allocation.
   template <typename T>
   T* New(size_t count = 1) {
+    constexpr size_t kAlign = alignof(T);
     // A count whose byte size would overflow is as much "too large" as any other.
-    const size_t size = count > kMemoryBlockSize / sizeof(T) ? kMemoryBlockSize + 1u : sizeof(T) * count;
-    return static_cast<T*>(Allocate(size));
+    const size_t size = count > kMemoryBlockSize / sizeof(T) ? kMemoryBlockSize + 1u
+                                                             : sizeof(T) * count + kAlign - 1;
+    const auto address = reinterpret_cast<uintptr_t>(Allocate(size));
+    return reinterpret_cast<T*>((address + kAlign - 1) & ~(uintptr_t{kAlign} - 1));
   }
 
   // Does nothing: memory goes back only with FreeAll.
   void Release(void* pointer, size_t size);
 
-  // Gives every block back to the system; all pointers handed out become invalid. Raises CMemoryError
-  // "Cannot free memory." when the system refuses a block (the manager is empty all the same).
+  // Gives every block back to the system; all pointers handed out become invalid. Raises
+  // CMemoryError "Cannot free memory." when the system refuses a block (the manager is empty all
+  // the same).
   void FreeAll();
 
-  CLog* Log;  // not owned; may be null
+  CLog* Log;            // not owned; may be null
   MemoryBlock* Blocks;  // newest block, or null
 };

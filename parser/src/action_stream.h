@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "parse_state.h"
+
+namespace vantrel {
+
+// Block ids of the game's block stream.
+enum : uint8_t {
+  kBlockLeave = 0x17,
+  kBlockSkip4A = 0x1A,
+  kBlockSkip4B = 0x1B,
+  kBlockSkip4C = 0x1C,
+  kBlockCountedSkip = 0x1E,
+  kBlockTimeSlot = 0x1F,
+  kBlockChat = 0x20,
+  kBlockShortSkip = 0x22,
+};
+
+// Walks the block stream of `data` from `start` to the first byte that is not a known block id
+// (or to a block whose body runs past the end of the data), appending a leave, chat or command
+// entry to the action list for each. Returns the number of bytes walked.
+size_t WalkActionStream(const uint8_t* data, size_t size, size_t start, ParseContext& context);
+
+// A new entry of the action list, stamped with `time`, appended to the list and remembered as
+// the last entry of `player`.
+ActionRecord* AppendEntry(ParseContext& context, uint8_t player, const GameTime& time, uint8_t kind,
+                          void* data);
+
+}  // namespace vantrel

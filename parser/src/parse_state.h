@@ -1,0 +1,44 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "vantrel.h"
+
+struct CLog;
+struct TCustomMemoryManager;
+
+namespace vantrel {
+
+// What one leave block told about a player.
+struct LeaveEntry {
+  uint32_t reason = 0;
+  uint32_t result = 0;
+  uint32_t unknown = 0;
+};
+
+// The state of one parse that lives beside the results: clocks, the paused flag, the tail of the
+// action list, the last entry of each player, the leave table. Reset at the start of every parse.
+struct ParseState {
+  GameTime gameClock{};
+  GameTime pauseClock{};
+  bool paused = false;
+  ActionRecord* tail = nullptr;
+  std::array<ActionRecord*, 256> lastEntry{};
+  std::array<PlayerRecord*, 256> playerById{};
+  std::array<LeaveEntry, 256> leaves{};
+  int32_t lastLeaver = 0;  // player id of the last leave block, 0 for none
+
+  void Reset() { *this = ParseState(); }
+};
+
+// What the steps of a parse work on.
+struct ParseContext {
+  GeneralInfo& info;
+  TCustomMemoryManager& pool;
+  ParseState& state;
+  CLog* log;
+};
+
+}  // namespace vantrel
