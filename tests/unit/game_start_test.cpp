@@ -288,3 +288,62 @@ TEST_F(GameStartTest, EmptySlotTableIsValid) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GameStartTest, DebugFileListsGameSettingsPlayersSlotsAndTexts) {
+  GameBuilder game = TwoPlayers();
+  game.TimeSlot(1500).Chat(2, 1, "hi").Leave(1, 2, 9);
+  data_ = game.Build();
+  CompressedDataParams params{};
+  params.Data = data_.data();
+  params.DataSize = static_cast<uint32_t>(data_.size());
+  params.GeneralInfo = &info_;
+  params.WriteDebugFile = 1;
+  params.TranslateTexts = 1;
+  ASSERT_EQ(parser_.ParseCompressedData(&params), 0) << Error();
+  EXPECT_EQ(ReadText(dir_.File("debug_file.txt")),
+            "General replay info:\n"
+            "GameCreatorName: 'Host'\n"
+            "GameName: 'Game'\n"
+            "MapName: 'Maps\\FrozenThrone\\(2)EchoIsles.w3x'\n"
+            "PlayerCount: 2\n"
+            "SlotRecordCount: 2\n"
+            "RandomSeed: 12345678h\n"
+            "SelectMode: Team and race selectable\n"
+            "StartSpotCount: 2\n"
+            "GameType: Custom\n"
+            "\n"
+            "MAP SETTINGS\n"
+            "FixedTeams: True\n"
+            "FullSharedUnitControl: False'\n"
+            "GameSpeed: Fast\n"
+            "MapChecksum: '13355779h'\n"
+            "Observers: Disabled\n"
+            "RandomHero: False\n"
+            "RandomRaces: False\n"
+            "Referee: False\n"
+            "TeamsTogether: True\n"
+            "Visibility: Default\n"
+            "\n"
+            "\n"
+            "PLAYERS LIST\n"
+            "PlayerID= 1 PlayerName=Alder           Race= 0h Winner=0 ActionsTotal=   0 "
+            "TimeInGame: 0:00:00.000\n"
+            "PlayerID= 2 PlayerName=Brisk           Race= 0h Winner=0 ActionsTotal=   0 "
+            "TimeInGame: 0:00:01.500\n"
+            "\n"
+            "SLOT RECORDS\n"
+            "PlayerID:  1, SlotStatus: 2, IsHuman: 1, TeamNumber: 0, ColorNumber: 0, Race: 1, "
+            "AIStrength: 1, "
+            "PlayerHandicap: 100\n"
+            "PlayerID:  2, SlotStatus: 2, IsHuman: 1, TeamNumber: 1, ColorNumber: 1, Race: 2, "
+            "AIStrength: 1, "
+            "PlayerHandicap: 90\n"
+            "\n"
+            "0:00:01.500 Brisk           0 Chat (to allies): 'hi'.\n"
+            "0:00:01.500 Brisk           0 Leave game (Connection closed by REMOTE game), "
+            "Result=9, Unknown=0\n");
+}
+
+}  // namespace
