@@ -1,5 +1,6 @@
 #include "support/corpus.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +20,14 @@ std::string CorpusDir() {
 
 void PrintTo(const CorpusReplay& replay, std::ostream* out) {
   *out << replay.file;
+}
+
+std::string CorpusTestName(const CorpusReplay& replay) {
+  std::string name = replay.file.empty() ? "absent" : replay.file;
+  for (char& c : name) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  }
+  return name;
 }
 
 std::vector<CorpusReplay> CorpusReplays() {

@@ -28,6 +28,9 @@ struct CorpusReplay {
 // Test names show the file, not the bytes of the row.
 void PrintTo(const CorpusReplay& replay, std::ostream* out);
 
+// A test name made of the row's file ("absent" for the row that stands for a missing corpus).
+std::string CorpusTestName(const CorpusReplay& replay);
+
 // Every replay row, or nothing when the corpus is absent.
 std::vector<CorpusReplay> CorpusReplays();
 

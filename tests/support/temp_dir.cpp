@@ -33,6 +33,16 @@ std::string TempDir::Write(const std::string& name, const Bytes& bytes) const {
   return path;
 }
 
+CurrentFolder::CurrentFolder(const std::string& folder)
+    : previous_(std::filesystem::current_path().string()) {
+  std::filesystem::current_path(folder);
+}
+
+CurrentFolder::~CurrentFolder() {
+  std::error_code ignored;
+  std::filesystem::current_path(previous_, ignored);
+}
+
 Bytes ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -24,6 +24,19 @@ class TempDir {
   std::string path_;
 };
 
+// Makes `folder` the current folder for as long as the object lives (files that a parse writes
+// "in the current folder" then land in a test's own folder).
+class CurrentFolder {
+ public:
+  explicit CurrentFolder(const std::string& folder);
+  CurrentFolder(const CurrentFolder&) = delete;
+  CurrentFolder& operator=(const CurrentFolder&) = delete;
+  ~CurrentFolder();
+
+ private:
+  std::string previous_;
+};
+
 Bytes ReadFile(const std::string& path);
 std::string ReadText(const std::string& path);
 

@@ -20,13 +20,10 @@ constexpr uint8_t kResume = 0x02;
 class ActionStreamTest : public testing::Test {
  protected:
   void SetUp() override {
-    previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(dir_.path());
     game_.host = PlayerEntry{1, "Alder", {0}};
     game_.players = {PlayerEntry{3, "Brisk", {0}}};
     game_.slots = {SlotEntry{1}, SlotEntry{3}};
   }
-  void TearDown() override { std::filesystem::current_path(previous_); }
 
   int32_t Parse(bool translate = false) {
     data_ = game_.Build();
@@ -60,7 +57,7 @@ class ActionStreamTest : public testing::Test {
   }
 
   TempDir dir_;
-  std::filesystem::path previous_;
+  CurrentFolder inFolder_{dir_.path()};
   vantrel::ReplayParser parser_;
   GameBuilder game_;
   GeneralInfo info_{};

@@ -37,11 +37,7 @@ TEST_P(ClassicCorpusReplay, InflatesCompletelyWithTheHeaderValuesOfTheCorpus) {
 
 INSTANTIATE_TEST_SUITE_P(Corpus, ClassicCorpusReplay, testing::ValuesIn(Rows()),
                          [](const testing::TestParamInfo<CorpusReplay>& info) {
-                           std::string name = info.param.file.empty() ? "absent" : info.param.file;
-                           for (char& c : name) {
-                             if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-                           }
-                           return name;
+                           return testsupport::CorpusTestName(info.param);
                          });
 
 TEST(CorpusReplays, OldestReplayIsRefusedByVersion) {

@@ -128,11 +128,7 @@ TEST_P(CorpusGame, AgreesWithTheOtherParser) {
 
 INSTANTIATE_TEST_SUITE_P(Corpus, CorpusGame, testing::ValuesIn(Rows()),
                          [](const testing::TestParamInfo<CorpusReplay>& info) {
-                           std::string name = info.param.file.empty() ? "absent" : info.param.file;
-                           for (char& c : name) {
-                             if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-                           }
-                           return name;
+                           return testsupport::CorpusTestName(info.param);
                          });
 
 }  // namespace

@@ -19,8 +19,6 @@ namespace {
 class GameStartTest : public testing::Test {
  protected:
   void SetUp() override {
-    previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(dir_.path());
     log_ = std::make_unique<CLog>(dir_.File("quorvel.log").c_str());
     // The log of the last ParseReplay is the one ParseCompressedData writes to.
     ParserData request{};
@@ -28,7 +26,6 @@ class GameStartTest : public testing::Test {
     request.LogObject = log_.get();
     parser_.ParseReplay(&request, dir_.File("none.w3g").c_str());
   }
-  void TearDown() override { std::filesystem::current_path(previous_); }
 
   // Parses the game start record of `game` (mode 1) and returns the result code.
   int32_t Parse(const GameBuilder& game, uint8_t mode = VANTREL_PARSE_GAME_START) {
@@ -43,7 +40,7 @@ class GameStartTest : public testing::Test {
   std::string Error() const { return info_.ErrorText != nullptr ? info_.ErrorText : "(null)"; }
 
   TempDir dir_;
-  std::filesystem::path previous_;
+  CurrentFolder inFolder_{dir_.path()};
   std::unique_ptr<CLog> log_;
   vantrel::ReplayParser parser_;
   GeneralInfo info_{};

@@ -21,13 +21,10 @@ namespace {
 class ParseReplayTest : public testing::Test {
  protected:
   void SetUp() override {
-    previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(dir_.path());
     log_ = std::make_unique<CLog>(dir_.File("quorvel.log").c_str());
     request_.GeneralInfo = &info_;
     request_.LogObject = log_.get();
   }
-  void TearDown() override { std::filesystem::current_path(previous_); }
 
   bool Parse(const Bytes& file) {
     return parser_.ParseReplay(&request_, dir_.Write("game.w3g", file).c_str());
@@ -36,7 +33,7 @@ class ParseReplayTest : public testing::Test {
   std::string Error() const { return info_.ErrorText != nullptr ? info_.ErrorText : "(null)"; }
 
   TempDir dir_;
-  std::filesystem::path previous_;
+  CurrentFolder inFolder_{dir_.path()};
   std::unique_ptr<CLog> log_;
   vantrel::ReplayParser parser_;
   GeneralInfo info_{};
