@@ -104,18 +104,21 @@ ObjectEntry* SearchEntries(ObjectEntry* entries, int32_t count, const char* key)
   }
 }
 
+ObjectEntry* FindInGroup(RaceGroup& group, const char* key) {
+  const std::pair<ObjectEntry*, uint32_t> lists[] = {
+      {group.Heroes, group.HeroCount},        {group.Units, group.UnitCount},
+      {group.Buildings, group.BuildingCount}, {group.Upgrades, group.UpgradeCount},
+      {group.Skills, group.SkillCount},       {group.Items, group.ItemCount},
+  };
+  for (const auto& [entries, count] : lists) {
+    if (ObjectEntry* found = SearchEntries(entries, static_cast<int32_t>(count), key)) return found;
+  }
+  return nullptr;
+}
+
 ObjectEntry* FindObjectInGroups(RaceGroup* groups, const char* key) {
   for (int index = kCustomGroup; index >= 1; --index) {
-    RaceGroup& group = groups[index];
-    const std::pair<ObjectEntry*, uint32_t> lists[] = {
-        {group.Heroes, group.HeroCount},        {group.Units, group.UnitCount},
-        {group.Buildings, group.BuildingCount}, {group.Upgrades, group.UpgradeCount},
-        {group.Skills, group.SkillCount},       {group.Items, group.ItemCount},
-    };
-    for (const auto& [entries, count] : lists) {
-      if (ObjectEntry* found = SearchEntries(entries, static_cast<int32_t>(count), key))
-        return found;
-    }
+    if (ObjectEntry* found = FindInGroup(groups[index], key)) return found;
   }
   return nullptr;
 }

@@ -500,14 +500,28 @@ VANTREL_API void FreeParserData(GeneralInfo* info);
 VANTREL_API bool GetDllInfo(int32_t* versions);
 
 /* Makes the text of one entry of the action list: leave entries, chat entries and commands.
- * On success stores a pointer to the text (in the result pool) through `text` and returns 1;
- * returns 0 for entries that have no text or when an argument is null. Player names are taken
- * from the GeneralInfo of the last parse. */
+ * Every text begins with the game time, the player's name in 15 columns and the counted flag
+ * ("0:05:07.250 Alder           1 ..."). On success stores a pointer to the text (in the result
+ * pool) through `text` and returns 1. Returns 0 when an argument is null or the entry has no
+ * text; for the commands that have none (actions 0x06, 0x07, 0x69, 0x6A, 0x75) `text` is still
+ * set, to "No translation for command with ID: 0x.." . Player names come from the GeneralInfo of
+ * the last parse, object names from its game data reader (order numbers are named too). */
 VANTREL_API int32_t TranslateDataMessage(const ActionRecord* action, char** text);
 
 /* Name of the player with `playerID` in `info`, or "Unknown player". The name lives in the
  * result pool; "Unknown player" is a constant of the library. */
 VANTREL_API const char* GetPlayerNameByID(const GeneralInfo* info, int32_t playerID);
+
+/* The readable name of an id (4 bytes at `id`):
+ *  - an order number - third byte 0x0D, in the byte order of the action data - gives its order
+ *    text ("rightclick", "attack", ...), or "Unknown value" (and a log line) for a number
+ *    without one; some order texts end in blanks that belong to them;
+ *  - an object id in reading order ("hfoo") gives the "Name" of its entry in the game data
+ *    reader of `info` (the objects of the current map first);
+ *  - anything else, or no reader, gives `id` itself.
+ * The text must not be changed or released: it is a constant of the library, a text of the
+ * reader's catalogue (valid while the reader holds that data) or `id`. */
+VANTREL_API const char* GetItemNameByID(const GeneralInfo* info, const char* id);
 
 /* Names of coded values. Every result is a constant text owned by the library. Unless said
  * otherwise only the low byte of the value counts. Where an unknown value is logged, the line
@@ -543,6 +557,7 @@ typedef void (*FreeParserDataFunc)(GeneralInfo*);
 typedef bool (*GetDllInfoFunc)(int32_t*);
 typedef int32_t (*TranslateDataMessageFunc)(const ActionRecord*, char**);
 typedef const char* (*GetPlayerNameByIDFunc)(const GeneralInfo*, int32_t);
+typedef const char* (*GetItemNameByIDFunc)(const GeneralInfo*, const char*);
 typedef const char* (*ValueToStrFunc)(int32_t);
 
 #ifdef __cplusplus

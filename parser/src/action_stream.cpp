@@ -100,7 +100,6 @@ ActionRecord* AppendEntry(ParseContext& context, uint8_t player, const GameTime&
     context.info.Actions = entry;
   }
   state.tail = entry;
-  state.lastEntry[player] = entry;
   return entry;
 }
 

@@ -24,8 +24,7 @@ enum : uint8_t {
 // entry to the action list for each. Returns the number of bytes walked.
 size_t WalkActionStream(const uint8_t* data, size_t size, size_t start, ParseContext& context);
 
-// A new entry of the action list, stamped with `time`, appended to the list and remembered as
-// the last entry of `player`.
+// A new entry of the action list, stamped with `time` and appended to the list.
 ActionRecord* AppendEntry(ParseContext& context, uint8_t player, const GameTime& time, uint8_t kind,
                           void* data);
 

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "gamedata/errors.h"
+#include "item_names.h"
 #include "replay_parser.h"
 #include "value_names.h"
 #include "vantrel.h"
@@ -66,6 +67,11 @@ VANTREL_API int32_t TranslateDataMessage(const ActionRecord* action, char** text
 
 VANTREL_API const char* GetPlayerNameByID(const GeneralInfo* info, int32_t playerID) {
   return vantrel::PlayerName(info, playerID);
+}
+
+VANTREL_API const char* GetItemNameByID(const GeneralInfo* info, const char* id) {
+  return Guard(static_cast<const char*>(nullptr),
+               [&] { return vantrel::ItemName(info, id, Shared().log()); });
 }
 
 VANTREL_API const char* ChatModeToStr(int32_t mode) {

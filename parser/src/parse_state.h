@@ -29,6 +29,15 @@ struct ParseState {
   std::array<PlayerRecord*, 256> playerById{};
   std::array<LeaveEntry, 256> leaves{};
   int32_t lastLeaver = 0;  // player id of the last leave block, 0 for none
+  // Where each player's event lists end, so that filing an event does not walk its list.
+  struct EventTails {
+    EventNode** units = nullptr;
+    EventNode** items = nullptr;
+    EventNode** upgrades = nullptr;
+    EventNode** skills = nullptr;
+    EventNode** buildings = nullptr;
+  };
+  std::array<EventTails, 256> eventTails{};
 
   void Reset() { *this = ParseState(); }
 };

@@ -7,12 +7,15 @@
 
 #include "action_stream.h"
 #include "byte_reader.h"
+#include "command_decoder.h"
+#include "entry_texts.h"
 #include "game_start.h"
 #include "game_time.h"
 #include "gamedata/errors.h"
 #include "gamedata/log.h"
 #include "platform/mapped_file.h"
 #include "replay_container.h"
+#include "statistics.h"
 #include "text_columns.h"
 #include "value_names.h"
 
@@ -231,6 +234,8 @@ void ReplayParser::ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t si
       Log("Library: parsing actions start.\n");
       const size_t walked = WalkActionStream(data, size, streamStart, context);
       if (writeCompData) WriteCompData(data + streamStart, walked);
+      DecideWinner(context);
+      MergeSubgroups(context);
       Log("Library: parsing actions end.\n");
       if (translate) {
         Log(compressedDataLog ? "Library: translating data start.\n" : "Translating data start.\n");
@@ -260,35 +265,12 @@ void ReplayParser::ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t si
 }
 
 int32_t ReplayParser::TranslateDataMessage(const ActionRecord* action, char** text) {
-  if (action == nullptr || text == nullptr || action->Data == nullptr) return 0;
-  char time[48];
-  FormatGameTime(action->Time, time, sizeof time);
-  const std::string player = PadToColumns(PlayerName(lastInfo_, action->PlayerID), 15);
-  int length = -1;
-  switch (action->Kind) {
-    case VANTREL_KIND_LEAVE: {
-      const auto* leave = static_cast<const LeaveData*>(action->Data);
-      length = std::snprintf(
-          textBuffer_, sizeof textBuffer_, "%s %s %d Leave game (%s), Result=%d, Unknown=%d", time,
-          player.c_str(), action->Counted, LeaveTypeName(static_cast<int32_t>(leave->Reason)),
-          static_cast<int>(leave->Result), static_cast<int>(leave->Unknown));
-      break;
-    }
-    case VANTREL_KIND_CHAT: {
-      const auto* chat = static_cast<const ChatData*>(action->Data);
-      length = std::snprintf(
-          textBuffer_, sizeof textBuffer_, "%s %s %d Chat (%s): '%s'.", time, player.c_str(),
-          action->Counted, ChatModeName(static_cast<int32_t>(chat->ChatMode)), OrEmpty(chat->Text));
-      break;
-    }
-    default:
-      // Command texts come with the command decoder.
-      return 0;
-  }
-  if (length < 0) return 0;
-  const size_t stored = std::min(static_cast<size_t>(length), sizeof textBuffer_ - 1);
-  *text = PoolText(textBuffer_, stored);
-  return 1;
+  if (action == nullptr || text == nullptr) return 0;
+  const EntryText made = FormatEntryText(*action, lastInfo_, log_, textBuffer_, sizeof textBuffer_);
+  if (made.length == 0) return 0;
+  // An entry without a text still leaves the reason in the output; the result says "no text".
+  *text = PoolText(textBuffer_, made.length);
+  return made.made ? 1 : 0;
 }
 
 void ReplayParser::WriteCompData(const uint8_t* data, size_t size) {

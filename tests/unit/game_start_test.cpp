@@ -327,7 +327,7 @@ TEST_F(GameStartTest, DebugFileListsGameSettingsPlayersSlotsAndTexts) {
             "PLAYERS LIST\n"
             "PlayerID= 1 PlayerName=Alder           Race= 0h Winner=0 ActionsTotal=   0 "
             "TimeInGame: 0:00:00.000\n"
-            "PlayerID= 2 PlayerName=Brisk           Race= 0h Winner=0 ActionsTotal=   0 "
+            "PlayerID= 2 PlayerName=Brisk           Race= 0h Winner=1 ActionsTotal=   0 "
             "TimeInGame: 0:00:01.500\n"
             "\n"
             "SLOT RECORDS\n"

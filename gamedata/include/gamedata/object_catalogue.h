@@ -66,6 +66,9 @@ void SortEntries(ObjectEntry* entries, int32_t first, int32_t last);
 // characters of `key`; null for no entries, a null key or a key shorter than four characters.
 ObjectEntry* SearchEntries(ObjectEntry* entries, int32_t count, const char* key);
 
+// The entry of `key` in one group: its heroes, units, buildings, upgrades, skills and items.
+ObjectEntry* FindInGroup(RaceGroup& group, const char* key);
+
 // The entry of `key` in the groups: group 6, then 5 down to 1 (group 0 is never searched); in
 // each the heroes, units, buildings, upgrades, skills and items; the first hit wins.
 ObjectEntry* FindObjectInGroups(RaceGroup* groups, const char* key);
