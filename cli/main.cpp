@@ -1,21 +1,97 @@
 // quorvel-cli: the replay parser from the command line.
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "gamedata/log.h"
+#include "gamedata/mpq_data_reader.h"
+#include "gamedata/object_catalogue.h"
 #include "platform/program_dir.h"
 #include "vantrel_module.h"
 
 namespace {
 
 const char kUsage[] =
-    "Usage: quorvel-cli COMMAND [ARGUMENTS]\n"
+    "Usage: quorvel-cli COMMAND [OPTIONS] [ARGUMENTS]\n"
     "\n"
     "Commands:\n"
     "  info [--quick] FILE...   what each replay holds: header, game, settings, players, chat\n"
     "                           (--quick: header and game start only)\n"
-    "  help                     this text\n";
+    "  actions FILE             every entry of the replay as text, one per line\n"
+    "  objects [ID...]          what the game data reader knows of these objects (all without "
+    "IDs)\n"
+    "  help                     this text\n"
+    "\n"
+    "Options of both commands:\n"
+    "  --game-dir DIR           read the game's archives (war3.mpq, ...) from DIR\n"
+    "  --data-dir DIR           read them from DIR when there is no game folder or it fails\n"
+    "                           (default: ParserData in the program folder)\n"
+    "  --log FILE               write the program log to FILE\n";
+
+// Options shared by the commands.
+struct Options {
+  std::string gameDir;
+  std::string dataDir;
+  std::string logFile;
+  bool dataDirGiven = false;
+  bool quick = false;
+  std::vector<const char*> arguments;
+};
+
+// Takes the options out of the arguments; false (with a message) for a malformed one.
+bool ParseOptions(const std::vector<const char*>& arguments, Options& options) {
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string argument = arguments[i];
+    const auto value = [&](std::string& target) {
+      if (i + 1 >= arguments.size()) {
+        std::fprintf(stderr, "quorvel-cli: %s needs a value\n", argument.c_str());
+        return false;
+      }
+      target = arguments[++i];
+      return true;
+    };
+    if (argument == "--game-dir") {
+      if (!value(options.gameDir)) return false;
+    } else if (argument == "--data-dir") {
+      if (!value(options.dataDir)) return false;
+    } else if (argument == "--log") {
+      if (!value(options.logFile)) return false;
+    } else if (argument == "--quick") {
+      options.quick = true;
+    } else {
+      options.arguments.push_back(arguments[i]);
+    }
+  }
+  options.dataDirGiven = !options.dataDir.empty();
+  if (options.dataDir.empty()) options.dataDir = platform::ProgramDirectory() + "ParserData/";
+  return true;
+}
+
+// The game data reader with the standard data: from the game folder when one is given, else (or
+// when that read fails) from the data folder, as the program does at start-up.
+std::unique_ptr<TMPQDataReader> ReadGameData(const Options& options, CLog* log) {
+  std::unique_ptr<TMPQDataReader> reader;
+  int32_t result = MpqFileMissing;
+  if (!options.gameDir.empty()) {
+    reader = std::make_unique<TMPQDataReader>(
+        DataReaderInfo{options.gameDir.c_str(), options.dataDir.c_str(), log});
+    result = reader->ReadStandardData();
+  }
+  if (result != MpqOk) {
+    reader =
+        std::make_unique<TMPQDataReader>(DataReaderInfo{nullptr, options.dataDir.c_str(), log});
+    result = reader->ReadStandardData();
+  }
+  if (result != MpqOk) {
+    std::fprintf(stderr,
+                 "quorvel-cli: the game data could not be read completely (code %d, file '%s')\n",
+                 result, reader->ErrorFile);
+  }
+  return reader;
+}
 
 std::string LengthText(uint32_t milliseconds) {
   const uint32_t seconds = milliseconds / 1000;
@@ -95,6 +171,68 @@ void PrintGame(const VantrelModule& vantrel, const GeneralInfo& info) {
   }
 }
 
+// Minutes of a player's game: up to the leave, or the whole replay for a player without one.
+double PlayerMinutes(const PlayerRecord& player, const GeneralInfo& info) {
+  const GameTime& t = player.TimeInGame;
+  const double ms = ((t.Hours * 60.0 + t.Minutes) * 60.0 + t.Seconds) * 1000.0 + t.Milliseconds;
+  return (ms > 0 ? ms : info.ReplayLength) / 60000.0;
+}
+
+// "Name x3, Other x1" for the ids of a list of events, in the order they first appear.
+template <typename Node, typename IdOf>
+std::string CountedNames(const VantrelModule& vantrel, const GeneralInfo& info, const Node* node,
+                         IdOf idOf) {
+  std::vector<std::string> order;
+  std::map<std::string, int> counts;
+  for (; node != nullptr; node = node->Next) {
+    const std::string name = vantrel.GetItemNameByID(&info, idOf(node));
+    if (counts[name]++ == 0) order.push_back(name);
+  }
+  std::string text;
+  for (const std::string& name : order) {
+    if (!text.empty()) text += ", ";
+    text += name + " x" + std::to_string(counts[name]);
+  }
+  return text.empty() ? "-" : text;
+}
+
+const char* EventId(const EventNode* node) {
+  return static_cast<const AbilityData*>(node->Fields)->ItemID;
+}
+
+void PrintPlayers(const VantrelModule& vantrel, const GeneralInfo& info) {
+  std::printf("  Players:\n");
+  for (const PlayerRecord* player = info.Players; player != nullptr; player = player->Next) {
+    const double minutes = PlayerMinutes(*player, info);
+    std::printf("    %s (id %d)%s\n", Text(player->PlayerName), player->PlayerID,
+                player->Winner ? ", winner" : "");
+    std::printf("      actions %u, APM %.0f, time in game %s\n", player->ActionsTotal,
+                minutes > 0 ? player->ActionsTotal / minutes : 0.0,
+                TimeText(player->TimeInGame).c_str());
+    std::string heroes;
+    for (const HeroNode* hero = player->Heroes; hero != nullptr; hero = hero->Next) {
+      if (!heroes.empty()) heroes += ", ";
+      heroes +=
+          vantrel.GetItemNameByID(&info, static_cast<const AbilityData*>(hero->Fields)->ItemID);
+      heroes += " (" + std::to_string(hero->SkillCount) + " skills";
+      if (hero->SummonCount > 0)
+        heroes += ", summoned again " + std::to_string(hero->SummonCount) + "x";
+      heroes += ")";
+    }
+    std::printf("      heroes:    %s\n", heroes.empty() ? "-" : heroes.c_str());
+    std::printf("      units:     %s\n",
+                CountedNames(vantrel, info, player->Units, EventId).c_str());
+    std::printf("      buildings: %s\n",
+                CountedNames(vantrel, info, player->Buildings, EventId).c_str());
+    std::printf("      upgrades:  %s\n",
+                CountedNames(vantrel, info, player->Upgrades, EventId).c_str());
+    std::printf("      skills:    %s\n",
+                CountedNames(vantrel, info, player->Skills, EventId).c_str());
+    std::printf("      items:     %s\n",
+                CountedNames(vantrel, info, player->Items, EventId).c_str());
+  }
+}
+
 void PrintChat(const VantrelModule& vantrel, const GeneralInfo& info) {
   bool any = false;
   for (const ActionRecord* action = info.Actions; action != nullptr; action = action->Next) {
@@ -110,10 +248,14 @@ void PrintChat(const VantrelModule& vantrel, const GeneralInfo& info) {
 
 // Prints what the library read from one replay. Returns false when it could not be read
 // completely.
-bool PrintInfo(VantrelModule& vantrel, const char* file, bool quick) {
+bool PrintInfo(VantrelModule& vantrel, const char* file, bool quick, TMPQDataReader* reader,
+               CLog* log) {
   GeneralInfo info{};
+  info.DataReader = reader;
   ParserData request{};
   request.GeneralInfo = &info;
+  request.LogObject = log;
+  request.TranslateTexts = 0;
   request.ParseMode = quick ? VANTREL_PARSE_GAME_START : VANTREL_PARSE_FULL;
   const bool parsed = vantrel.ParseReplay(&request, file);
   std::printf("%s\n", file);
@@ -129,6 +271,7 @@ bool PrintInfo(VantrelModule& vantrel, const char* file, bool quick) {
   std::printf("  Header:        version %u, %u bytes\n", info.HeaderVersion, info.HeaderSize);
   std::printf("  Decompressed:  %u bytes in %u blocks\n", info.DecompressedSize, info.BlockCount);
   if (info.PlayerCount >= 0) PrintGame(vantrel, info);
+  if (!quick && info.PlayerCount >= 0) PrintPlayers(vantrel, info);
   if (!quick) PrintChat(vantrel, info);
   const bool complete = info.ErrorText == nullptr;
   if (!complete) std::printf("  Error:         %s\n", info.ErrorText);
@@ -136,27 +279,131 @@ bool PrintInfo(VantrelModule& vantrel, const char* file, bool quick) {
   return complete;
 }
 
-int Info(std::vector<const char*> arguments) {
-  bool quick = false;
-  if (!arguments.empty() && std::strcmp(arguments.front(), "--quick") == 0) {
-    quick = true;
-    arguments.erase(arguments.begin());
-  }
-  if (arguments.empty()) {
+std::unique_ptr<CLog> OpenLog(const Options& options) {
+  return options.logFile.empty() ? nullptr : std::make_unique<CLog>(options.logFile.c_str());
+}
+
+int Info(const std::vector<const char*>& commandArguments) {
+  Options options;
+  if (!ParseOptions(commandArguments, options)) return 2;
+  if (options.arguments.empty()) {
     std::fputs("quorvel-cli info: no replay given\n", stderr);
     return 2;
   }
+  const std::unique_ptr<CLog> log = OpenLog(options);
+  // Object names need the game data; without a folder given the names stay identifiers.
+  std::unique_ptr<TMPQDataReader> reader;
+  if (!options.gameDir.empty() || options.dataDirGiven) reader = ReadGameData(options, log.get());
   VantrelModule vantrel;
   if (!vantrel.Load(platform::ProgramDirectory() + "libvantrel.so")) {
     std::fprintf(stderr, "quorvel-cli: %s\n", vantrel.error().c_str());
     return 3;
   }
   bool allRead = true;
-  for (size_t i = 0; i < arguments.size(); ++i) {
+  for (size_t i = 0; i < options.arguments.size(); ++i) {
     if (i > 0) std::printf("\n");
-    allRead = PrintInfo(vantrel, arguments[i], quick) && allRead;
+    allRead =
+        PrintInfo(vantrel, options.arguments[i], options.quick, reader.get(), log.get()) && allRead;
   }
+  // The library writes to the log until it is unloaded: unload it first.
+  vantrel.Unload();
   return allRead ? 0 : 1;
+}
+
+int Actions(const std::vector<const char*>& commandArguments) {
+  Options options;
+  if (!ParseOptions(commandArguments, options)) return 2;
+  if (options.arguments.size() != 1) {
+    std::fputs("quorvel-cli actions: give one replay\n", stderr);
+    return 2;
+  }
+  const std::unique_ptr<CLog> log = OpenLog(options);
+  std::unique_ptr<TMPQDataReader> reader;
+  if (!options.gameDir.empty() || options.dataDirGiven) reader = ReadGameData(options, log.get());
+  VantrelModule vantrel;
+  if (!vantrel.Load(platform::ProgramDirectory() + "libvantrel.so")) {
+    std::fprintf(stderr, "quorvel-cli: %s\n", vantrel.error().c_str());
+    return 3;
+  }
+  GeneralInfo info{};
+  info.DataReader = reader.get();
+  ParserData request{};
+  request.GeneralInfo = &info;
+  request.LogObject = log.get();
+  request.TranslateTexts = 1;
+  const bool parsed = vantrel.ParseReplay(&request, options.arguments[0]);
+  for (const TextNode* node = info.Texts; node != nullptr; node = node->Next)
+    std::printf("%s\n", Text(node->Text));
+  const bool complete = parsed && info.ErrorText == nullptr;
+  if (!complete) {
+    std::fprintf(stderr, "quorvel-cli: %s: %s\n", options.arguments[0],
+                 info.ErrorText != nullptr ? info.ErrorText : "not a replay file");
+  }
+  vantrel.FreeParserData(&info);
+  vantrel.Unload();
+  return complete ? 0 : 1;
+}
+
+const char* TypeText(uint8_t type) {
+  switch (type) {
+    case kObjectBuilding:
+      return "building";
+    case kObjectHero:
+      return "hero";
+    case kObjectItem:
+      return "item";
+    case kObjectUnit:
+      return "unit";
+    case kObjectSkill:
+      return "skill";
+    case kObjectUpgrade:
+      return "upgrade";
+    default:
+      return "?";
+  }
+}
+
+void PrintObject(const ObjectEntry& entry, int group) {
+  const char* name = GetProperty(&entry, "Name");
+  const char* art = GetProperty(&entry, "Art");
+  std::printf("%-4s  %d  %-8s  %3d  %s  %s\n", entry.Id, group, TypeText(entry.Type), entry.Race,
+              name != nullptr ? name : "-", art != nullptr ? art : "-");
+}
+
+int Objects(const std::vector<const char*>& commandArguments) {
+  Options options;
+  if (!ParseOptions(commandArguments, options)) return 2;
+  const std::unique_ptr<CLog> log = OpenLog(options);
+  const std::unique_ptr<TMPQDataReader> reader = ReadGameData(options, log.get());
+  std::printf("%-4s  %s  %-8s  %3s  %s  %s\n", "id", "g", "type", "race", "Name", "Art");
+  if (options.arguments.empty()) {
+    for (int group = 1; group < kRaceGroupCount; ++group) {
+      const RaceGroup& g = reader->RaceGroups[group];
+      const std::pair<const ObjectEntry*, uint32_t> lists[] = {
+          {g.Heroes, g.HeroCount},      {g.Units, g.UnitCount},   {g.Buildings, g.BuildingCount},
+          {g.Upgrades, g.UpgradeCount}, {g.Skills, g.SkillCount}, {g.Items, g.ItemCount}};
+      for (const auto& [entries, count] : lists) {
+        for (uint32_t i = 0; i < count; ++i)
+          PrintObject(entries[i], group);
+      }
+    }
+    return 0;
+  }
+  bool allFound = true;
+  for (const char* id : options.arguments) {
+    const ObjectEntry* entry = reader->FindObject(id);
+    if (entry == nullptr) {
+      std::printf("%-4s  not found\n", id);
+      allFound = false;
+      continue;
+    }
+    int group = 0;
+    for (int g = 1; g < kRaceGroupCount; ++g) {
+      if (reader->RaceGroups[g].RaceCode == entry->Race) group = g;
+    }
+    PrintObject(*entry, group != 0 ? group : kNeutralGroup);
+  }
+  return allFound ? 0 : 1;
 }
 
 }  // namespace
@@ -169,6 +416,8 @@ int main(int argc, char** argv) {
   const std::string command = argv[1];
   std::vector<const char*> arguments(argv + 2, argv + argc);
   if (command == "info") return Info(arguments);
+  if (command == "objects") return Objects(arguments);
+  if (command == "actions") return Actions(arguments);
   std::fprintf(stderr, "quorvel-cli: unknown command '%s'\n\n%s", command.c_str(), kUsage);
   return 2;
 }

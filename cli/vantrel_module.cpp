@@ -15,10 +15,11 @@ bool VantrelModule::Load(const std::string& path) {
   const bool bound =
       Bind(ParseReplay, "ParseReplay") && Bind(FreeParserData, "FreeParserData") &&
       Bind(GetDllInfo, "GetDllInfo") && Bind(TranslateDataMessage, "TranslateDataMessage") &&
-      Bind(GetPlayerNameByID, "GetPlayerNameByID") && Bind(ChatModeToStr, "ChatModeToStr") &&
-      Bind(RaceSelectModeToStr, "RaceSelectModeToStr") && Bind(GameSpeedToStr, "GameSpeedToStr") &&
-      Bind(ObserversToStr, "ObserversToStr") && Bind(VisibilityToStr, "VisibilityToStr") &&
-      Bind(GameTypeToStr, "GameTypeToStr") && Bind(BoolToStr, "BoolToStr");
+      Bind(GetPlayerNameByID, "GetPlayerNameByID") && Bind(GetItemNameByID, "GetItemNameByID") &&
+      Bind(ChatModeToStr, "ChatModeToStr") && Bind(RaceSelectModeToStr, "RaceSelectModeToStr") &&
+      Bind(GameSpeedToStr, "GameSpeedToStr") && Bind(ObserversToStr, "ObserversToStr") &&
+      Bind(VisibilityToStr, "VisibilityToStr") && Bind(GameTypeToStr, "GameTypeToStr") &&
+      Bind(BoolToStr, "BoolToStr");
   if (!bound) {
     Unload();
     return false;

@@ -12,6 +12,7 @@ struct VantrelExports {
   GetDllInfoFunc GetDllInfo = nullptr;
   TranslateDataMessageFunc TranslateDataMessage = nullptr;
   GetPlayerNameByIDFunc GetPlayerNameByID = nullptr;
+  GetItemNameByIDFunc GetItemNameByID = nullptr;
   ValueToStrFunc ChatModeToStr = nullptr;
   ValueToStrFunc RaceSelectModeToStr = nullptr;
   ValueToStrFunc GameSpeedToStr = nullptr;
