@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "gamedata/mpq_data_reader.h"
+#include "gamedata/slk_parser.h"
 #include "replay_parser.h"
+#include "support/temp_dir.h"
 #include "support/corpus.h"
 
 using testsupport::CorpusReplay;
@@ -65,6 +68,33 @@ int64_t Milliseconds(const GameTime& time) {
   return ((time.Hours * 60LL + time.Minutes) * 60 + time.Seconds) * 1000 + time.Milliseconds;
 }
 
+// A catalogue made straight from the game's real tables (no archives needed): enough to tell
+// heroes, units and buildings apart.
+TMPQDataReader& RealCatalogue() {
+  static TMPQDataReader reader;
+  static bool filled = false;
+  if (!filled) {
+    filled = true;
+    const std::string units = testsupport::CorpusDir() + "/w3x2lni/enUS-1.27.1/Units/";
+    const auto parse = [&](TSLKParser& table, const char* name) {
+      const testsupport::Bytes bytes = testsupport::ReadFile(units + name);
+      table.Parse(bytes.data(), bytes.size());
+    };
+    TSLKParser unitData, abilityData, upgradeData, itemData, unitAbilities;
+    parse(unitData, "unitdata.slk");
+    parse(abilityData, "abilitydata.slk");
+    parse(upgradeData, "upgradedata.slk");
+    parse(itemData, "itemdata.slk");
+    parse(unitAbilities, "unitabilities.slk");
+    CatalogueTable(abilityData, kObjectSkill, reader.RaceGroups, reader.StandardMemory, nullptr);
+    CatalogueUnits(unitData, reader.RaceGroups, reader.StandardMemory, nullptr);
+    CatalogueTable(upgradeData, kObjectUpgrade, reader.RaceGroups, reader.StandardMemory, nullptr);
+    CatalogueTable(itemData, kObjectItem, reader.RaceGroups, reader.StandardMemory, nullptr);
+    AttachUnitAbilities(unitAbilities, reader.RaceGroups, reader.StandardMemory);
+  }
+  return reader;
+}
+
 class CorpusGame : public testing::TestWithParam<CorpusReplay> {};
 
 TEST_P(CorpusGame, AgreesWithTheOtherParser) {
@@ -76,6 +106,7 @@ TEST_P(CorpusGame, AgreesWithTheOtherParser) {
 
   vantrel::ReplayParser parser;
   GeneralInfo info{};
+  info.DataReader = &RealCatalogue();
   ParserData request{};
   request.GeneralInfo = &info;
   ASSERT_TRUE(parser.ParseReplay(&request, replay.path.c_str()));
