@@ -10,25 +10,14 @@
 #include "gamedata/object_catalogue.h"
 #include "gamedata/slk_parser.h"
 #include "support/corpus.h"
+#include "support/standard_archives.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-// An SLK table of `rows`, each a list of cells of columns 1, 2, ... ("" leaves a cell empty).
 std::string Slk(const std::vector<std::vector<std::string>>& rows) {
-  size_t columns = 0;
-  for (const auto& row : rows)
-    columns = std::max(columns, row.size());
-  std::string text =
-      "ID;PWXL;N;E\nB;X" + std::to_string(columns) + ";Y" + std::to_string(rows.size()) + ";D0\n";
-  for (size_t y = 0; y < rows.size(); ++y) {
-    for (size_t x = 0; x < rows[y].size(); ++x) {
-      if (rows[y][x].empty()) continue;
-      text += "C;X" + std::to_string(x + 1) + ";Y" + std::to_string(y + 1) + ";K\"" + rows[y][x] +
-              "\"\n";
-    }
-  }
-  return text + "E\n";
+  const testsupport::Bytes bytes = testsupport::SlkText(rows);
+  return std::string(bytes.begin(), bytes.end());
 }
 
 class Catalogue : public testing::Test {

@@ -1,0 +1,135 @@
+#include "support/standard_archives.h"
+
+#include <cctype>
+#include <filesystem>
+
+#include "support/temp_dir.h"
+
+namespace testsupport {
+
+namespace fs = std::filesystem;
+
+// --- Where the reader takes each file from ----------------------------------------------------
+
+namespace {
+
+const std::vector<std::string> kTables = {
+    "Units\\AbilityData.slk", "Units\\UnitData.slk",      "Units\\UpgradeData.slk",
+    "Units\\ItemData.slk",    "Units\\UnitAbilities.slk",
+};
+
+// The profile texts of each archive, in the order they are read.
+const std::map<std::string, std::vector<std::string>> kTexts = {
+    {kPatchArchive,
+     {"Units\\CampaignAbilityFunc.txt",
+      "Units\\CampaignAbilityStrings.txt",
+      "Units\\CampaignUnitFunc.txt",
+      "Units\\CampaignUnitStrings.txt",
+      "Units\\CommandStrings.txt",
+      "Units\\CommonAbilityFunc.txt",
+      "Units\\CommonAbilityStrings.txt",
+      "Units\\HumanAbilityFunc.txt",
+      "Units\\HumanAbilityStrings.txt",
+      "Units\\HumanUnitFunc.txt",
+      "Units\\HumanUnitStrings.txt",
+      "Units\\HumanUpgradeFunc.txt",
+      "Units\\HumanUpgradeStrings.txt",
+      "Units\\ItemAbilityFunc.txt",
+      "Units\\ItemAbilityStrings.txt",
+      "Units\\ItemFunc.txt",
+      "Units\\ItemStrings.txt",
+      "Units\\NeutralAbilityFunc.txt",
+      "Units\\NeutralAbilityStrings.txt",
+      "Units\\NeutralUnitFunc.txt",
+      "Units\\NeutralUnitStrings.txt",
+      "Units\\NightElfAbilityFunc.txt",
+      "Units\\NightElfAbilityStrings.txt",
+      "Units\\NightElfUnitFunc.txt",
+      "Units\\NightElfUnitStrings.txt",
+      "Units\\OrcAbilityFunc.txt",
+      "Units\\OrcAbilityStrings.txt",
+      "Units\\OrcUnitFunc.txt",
+      "Units\\OrcUnitStrings.txt",
+      "Units\\OrcUpgradeFunc.txt",
+      "Units\\UndeadAbilityFunc.txt",
+      "Units\\UndeadAbilityStrings.txt",
+      "Units\\UndeadUnitFunc.txt",
+      "Units\\UndeadUnitStrings.txt",
+      "Units\\UndeadUpgradeFunc.txt"}},
+    {kLocalArchive,
+     {"Units\\NeutralUpgradestrings.txt", "Units\\OrcUpgradeStrings.txt",
+      "Units\\NightElfUpgradeStrings.txt", "Units\\UndeadUpgradeStrings.txt"}},
+    {kBaseArchive, {"Units\\NightElfUpgradeFunc.txt"}},
+    {kExpansionArchive, {"Units\\NeutralUpgradeFunc.txt"}},
+};
+
+// The members of the four archives for the given files (name inside the archive → bytes): every
+// profile text in the archive the reader takes it from, empty when `files` lacks it (a missing
+// text would stop the read), and the tables that `files` has in war3Patch.mpq (a missing table
+}  // namespace
+
+// only leaves its lists empty).
+ArchiveMembers StandardMembers(const std::map<std::string, Bytes>& files) {
+  ArchiveMembers members;
+  for (const auto& [archive, names] : kTexts) {
+    for (const std::string& name : names) {
+      const auto found = files.find(name);
+      members[archive].push_back({name, found != files.end() ? found->second : Bytes{}});
+    }
+  }
+  for (const std::string& name : kTables) {
+    if (const auto found = files.find(name); found != files.end())
+      members[kPatchArchive].push_back({name, found->second});
+  }
+  return members;
+}
+
+void WriteArchives(const std::string& folder, const ArchiveMembers& members) {
+  fs::create_directories(folder);
+  for (const auto& [archive, list] : members)
+    testsupport::WriteMpq(folder + "/" + archive, list);
+}
+
+static std::string Lower(std::string text) {
+  for (char& c : text)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// Writes the four standard archives into `target` from a folder that holds the game's "Units"
+// files under lower-case names (unitdata.slk, humanunitstrings.txt, ...), as the corpus keeps
+// them: each file goes into the archive the reader takes it from, under the name the reader
+// asks for ("Units\UnitData.slk", "Units\HumanUnitStrings.txt", ...). A profile text that the
+// folder lacks is written empty, because the read stops at the first text it cannot open; the
+// English 1.27.1 files lack "Units\CommandStrings.txt", which thus arrives empty.
+void WriteStandardArchivesFrom(const std::string& source, const std::string& target) {
+  std::map<std::string, Bytes> files;
+  std::vector<std::string> names = kTables;
+  for (const auto& entry : kTexts)
+    names.insert(names.end(), entry.second.begin(), entry.second.end());
+  for (const std::string& name : names) {
+    const std::string file = source + "/" + Lower(name.substr(name.find('\\') + 1));
+    if (fs::is_regular_file(file)) files[name] = testsupport::ReadFile(file);
+  }
+  WriteArchives(target, StandardMembers(files));
+}
+
+// An SLK table of `rows`, each a list of cells of columns 1, 2, ... ("" leaves a cell empty).
+Bytes SlkText(const std::vector<std::vector<std::string>>& rows) {
+  size_t columns = 0;
+  for (const auto& row : rows)
+    columns = std::max(columns, row.size());
+  std::string text =
+      "ID;PWXL;N;E\nB;X" + std::to_string(columns) + ";Y" + std::to_string(rows.size()) + ";D0\n";
+  for (size_t y = 0; y < rows.size(); ++y) {
+    for (size_t x = 0; x < rows[y].size(); ++x) {
+      if (rows[y][x].empty()) continue;
+      text += "C;X" + std::to_string(x + 1) + ";Y" + std::to_string(y + 1) + ";K\"" + rows[y][x] +
+              "\"\n";
+    }
+  }
+  text += "E\n";
+  return Bytes(text.begin(), text.end());
+}
+
+}  // namespace testsupport
