@@ -40,7 +40,9 @@ TMPQDataReader::TMPQDataReader()
       ErrorFile{},
       ErrorCode(0),
       ImageBuffer(new uint8_t[kImageBufferSize]()),
-      Log(nullptr) {
+      Log(nullptr),
+      MinimapImage(nullptr),
+      BlpDecoderMissing(false) {
   for (int i = 0; i < kRaceGroupCount; ++i)
     RaceGroups[i].RaceCode = kRaceCodes[i];
 }
@@ -49,6 +51,7 @@ TMPQDataReader::TMPQDataReader(const DataReaderInfo& info) : TMPQDataReader() {
   Log = info.Log;
   StandardMemory.Log = CustomMemory.Log = Tables.Log = Log;
   Tables.Memory.Log = Log;
+  ObjectEditor.Log = ObjectEditor.Memory.Log = Log;
   WriteLine("MPQ reader constructor start.\n");
   // The binding lives as long as the process: the archives opened through it stay usable for
   // every reader.

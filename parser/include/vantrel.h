@@ -419,6 +419,10 @@ typedef struct GeneralInfo {
    * classified or named). */
   struct TMPQDataReader* DataReader;
   uint8_t IsMapDataLoad; /* 1 when the custom map data of MapName was loaded */
+  /* 1 when the map was read but its minimap could not be, because the texture decoder
+   * (ParserData/libostrak.so) cannot be loaded: the library logs "Cant init blp parser dll" and
+   * the program tells the user. The map's objects are read all the same. */
+  uint8_t TextureDecoderMissing;
 } GeneralInfo;
 
 /* Parse modes. */

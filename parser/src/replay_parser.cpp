@@ -13,6 +13,7 @@
 #include "game_time.h"
 #include "gamedata/errors.h"
 #include "gamedata/log.h"
+#include "gamedata/mpq_data_reader.h"
 #include "platform/mapped_file.h"
 #include "replay_container.h"
 #include "statistics.h"
@@ -96,6 +97,7 @@ void ReplayParser::Reset(GeneralInfo& info) {
   info.ErrorText = nullptr;
   errorText_.clear();
   info.IsMapDataLoad = 0;
+  info.TextureDecoderMissing = 0;
   state_.Reset();
   lastInfo_ = &info;
 }
@@ -148,8 +150,9 @@ bool ReplayParser::ParseReplay(ParserData* data, const char* fileName) {
     if (!container.ok) {
       if (!container.error.empty()) SetError(info, container.error);
     } else {
-      ParseBuffer(info, game.data.get(), game.size, data->ParseMode, data->TranslateTexts != 0,
-                  data->WriteDebugFile != 0, data->WriteCompData != 0, false);
+      ParseBuffer(info, game.data.get(), game.size,
+                  BufferRequest{data->ParseMode, data->TranslateTexts != 0,
+                                data->WriteDebugFile != 0, data->WriteCompData != 0, true, false});
       result = true;
     }
   } catch (const CError& error) {
@@ -188,8 +191,9 @@ int32_t ReplayParser::ParseCompressedData(CompressedDataParams* params) {
       SetError(info, kNoResumePosition);
       return 1;
     }
-    ParseBuffer(info, params->Data, params->DataSize, params->ParseMode,
-                params->TranslateTexts != 0, params->WriteDebugFile != 0, false, true);
+    ParseBuffer(info, params->Data, params->DataSize,
+                BufferRequest{params->ParseMode, params->TranslateTexts != 0,
+                              params->WriteDebugFile != 0, false, false, true});
   } catch (const CError& error) {
     SetError(info, error.what());
   } catch (const std::bad_alloc&) {
@@ -198,9 +202,22 @@ int32_t ReplayParser::ParseCompressedData(CompressedDataParams* params) {
   return info.ErrorText != nullptr ? 1 : 0;
 }
 
-void ReplayParser::ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t size, uint8_t mode,
-                               bool translate, bool debugFile, bool writeCompData,
-                               bool compressedDataLog) {
+void ReplayParser::LoadCustomMap(GeneralInfo& info) {
+  Log("Library: load custom map data start.\n");
+  TMPQDataReader* reader = info.DataReader;
+  const int32_t result =
+      reader != nullptr && info.MapName != nullptr ? reader->LoadCustomMapData(info.MapName) : 0;
+  info.IsMapDataLoad = result == MpqOk ? 1 : 0;
+  info.TextureDecoderMissing = result == MpqOk && reader->BlpDecoderMissing ? 1 : 0;
+  if (info.TextureDecoderMissing != 0) Log("Library: Cant init blp parser dll\n");
+  if (log_ != nullptr) log_->WriteNumber("Library: IsMapDataLoad = %d\n", info.IsMapDataLoad);
+  Log("Library: load custom data end.\n");
+}
+
+void ReplayParser::ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t size,
+                               const BufferRequest& request) {
+  const uint8_t mode = request.mode;
+  const bool compressedDataLog = request.compressedDataLog;
   ParseContext context{info, pool_, state_, log_};
   try {
     size_t streamStart = resumePosition_;
@@ -231,13 +248,14 @@ void ReplayParser::ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t si
       if (streamStart > size) throw CError("ParseMode 2 needs the buffer of the earlier call.");
     }
     if (mode != VANTREL_PARSE_GAME_START) {
+      if (request.loadCustomMap) LoadCustomMap(info);
       Log("Library: parsing actions start.\n");
       const size_t walked = WalkActionStream(data, size, streamStart, context);
-      if (writeCompData) WriteCompData(data + streamStart, walked);
+      if (request.writeCompData) WriteCompData(data + streamStart, walked);
       DecideWinner(context);
       MergeSubgroups(context);
       Log("Library: parsing actions end.\n");
-      if (translate) {
+      if (request.translate) {
         Log(compressedDataLog ? "Library: translating data start.\n" : "Translating data start.\n");
         TextNode** tail = &info.Texts;
         for (const ActionRecord* action = info.Actions; action != nullptr; action = action->Next) {
@@ -257,7 +275,7 @@ void ReplayParser::ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t si
     // The game stops at the error; everything read so far stays.
     SetError(info, error.what());
   }
-  if (debugFile) {
+  if (request.debugFile) {
     Log(compressedDataLog ? "Library: out data to file.\n" : "Library: out data.\n");
     WriteDebugFile(info);
   }

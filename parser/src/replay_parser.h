@@ -46,8 +46,19 @@ class ReplayParser {
   // Clears the results and the parse state before a parse.
   void Reset(GeneralInfo& info);
   // Reads the game from a decompressed buffer (steps after the container).
-  void ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t size, uint8_t mode,
-                   bool translate, bool debugFile, bool writeCompData, bool compressedDataLog);
+  // What a parse of a buffer is asked to do besides the mode.
+  struct BufferRequest {
+    uint8_t mode;
+    bool translate;
+    bool debugFile;
+    bool writeCompData;
+    bool loadCustomMap;      // a file's parse reads the map of the replay
+    bool compressedDataLog;  // the log lines of ParseCompressedData
+  };
+  void ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t size,
+                   const BufferRequest& request);
+  // Reads the custom data of the replay's map into the game data reader.
+  void LoadCustomMap(GeneralInfo& info);
   void WriteCompData(const uint8_t* data, size_t size);
   void WriteDebugFile(const GeneralInfo& info);
   // Copies `text` into the pool.

@@ -5,10 +5,33 @@
 #include <stdexcept>
 
 #include <StormLib.h>
+#include <fcntl.h>
 
 namespace testsupport {
+namespace {
+
+// StormLib's create function closes descriptor 0 on its way (it closes what its failed first
+// open returned), whatever holds it: standard input, or an archive a test opened since. Keeping
+// /dev/null on descriptor 0 around every write means no archive that a test opens ever gets it.
+void HoldDescriptorZero() {
+  if (fcntl(0, F_GETFD) == -1 && open("/dev/null", O_RDONLY) != 0) {
+    throw std::runtime_error("cannot keep descriptor 0 taken");
+  }
+}
+
+void WriteArchive(const std::string& path, const std::vector<MpqMember>& members);
+
+}  // namespace
 
 void WriteMpq(const std::string& path, const std::vector<MpqMember>& members) {
+  HoldDescriptorZero();
+  WriteArchive(path, members);
+  HoldDescriptorZero();
+}
+
+namespace {
+
+void WriteArchive(const std::string& path, const std::vector<MpqMember>& members) {
   // StormLib refuses to create over an existing file.
   std::filesystem::remove(path);
   HANDLE archive = nullptr;
@@ -33,6 +56,8 @@ void WriteMpq(const std::string& path, const std::vector<MpqMember>& members) {
   }
   if (!SFileCloseArchive(archive)) throw std::runtime_error("cannot finish the archive " + path);
 }
+
+}  // namespace
 
 Bytes PatternBytes(size_t size, uint8_t seed) {
   Bytes bytes(size);

@@ -12,8 +12,8 @@
 #include "gamedata/mpq_data_reader.h"
 #include "gamedata/slk_parser.h"
 #include "replay_parser.h"
-#include "support/temp_dir.h"
 #include "support/corpus.h"
+#include "support/temp_dir.h"
 
 using testsupport::CorpusReplay;
 

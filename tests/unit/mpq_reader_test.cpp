@@ -26,9 +26,12 @@
 #include "gamedata/profile_text.h"
 #include "support/corpus.h"
 #include "support/mpq_writer.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace {
+
+using testsupport::ScopedEnv;
 
 namespace fs = std::filesystem;
 using testsupport::Bytes;
@@ -37,32 +40,6 @@ using testsupport::PatternBytes;
 using testsupport::WriteMpq;
 
 constexpr size_t kImageBufferSize = TMPQDataReader::kImageBufferSize;
-
-// Sets or clears an environment variable for one scope and restores it afterwards.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value != nullptr) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 // The messages of a log file without their time prefixes, each with its line feed.
 std::vector<std::string> LogMessages(const std::string& path) {
@@ -105,8 +82,8 @@ struct DecoderCall {
   int calls = 0;
 };
 DecoderCall gDecoderCall;
-int gBitmapMarker;
-void* RecordingDecoder(const uint8_t* data) {
+BlpBitmap* gBitmapMarker;
+BlpBitmap** RecordingDecoder(const uint8_t* data) {
   gDecoderCall.data = data;
   ++gDecoderCall.calls;
   return &gBitmapMarker;

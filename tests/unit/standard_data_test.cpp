@@ -23,11 +23,15 @@
 #include "gamedata/object_catalogue.h"
 #include "support/blp_writer.h"
 #include "support/corpus.h"
+#include "support/map_writer.h"
 #include "support/mpq_writer.h"
+#include "support/scoped_env.h"
 #include "support/standard_archives.h"
 #include "support/temp_dir.h"
 
 namespace {
+
+using testsupport::ScopedEnv;
 
 namespace fs = std::filesystem;
 using testsupport::ArchiveMembers;
@@ -42,48 +46,7 @@ using testsupport::StandardMembers;
 using testsupport::WriteArchives;
 using testsupport::WriteStandardArchivesFrom;
 
-// The bitmap record that a decoded icon's cell points to, as texture/include/ostrak.h lays it
-// out (BlpBitmap). That header cannot be included beside mpq_data_reader.h: both name the
-// decoder's entry point type, with different result types.
-struct DecodedBitmap {
-  uint32_t Width;
-  uint32_t Height;
-  uint32_t BitsPerPixel;
-  uint32_t Stride;
-  uint8_t* Pixels;
-};
-
 // --- Test helpers -------------------------------------------------------------------------------
-
-Bytes TextBytes(const std::string& text) {
-  return Bytes(text.begin(), text.end());
-}
-
-// Sets or clears an environment variable for one scope and restores it afterwards.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value != nullptr) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 // The messages of a log file without their time prefixes, each with its line feed.
 std::vector<std::string> LogMessages(const std::string& path) {
@@ -139,24 +102,30 @@ std::map<std::string, Bytes> SyntheticFiles() {
             {"Obla", "b1", "HeroBlademaster", "_", "", "AOwk,AOcr"},
             {"zzzz", "a1", "unknown", "_", "AInv", "AHhb"}})},
       // Read before HumanUnitStrings.txt: its name of hfoo wins.
-      {"Units\\CampaignUnitStrings.txt", TextBytes("[hfoo]\nName=Footman\n")},
+      {"Units\\CampaignUnitStrings.txt", testsupport::TextBytes("[hfoo]\nName=Footman\n")},
       {"Units\\HumanUnitFunc.txt",
-       TextBytes("[Hpal]\nArt=ReplaceableTextures\\CommandButtons\\BTNHeroPaladin.blp\n"
-                 "[hfoo]\nArt=ReplaceableTextures\\CommandButtons\\BTNFootman.blp\n")},
+       testsupport::TextBytes(
+           "[Hpal]\nArt=ReplaceableTextures\\CommandButtons\\BTNHeroPaladin.blp\n"
+           "[hfoo]\nArt=ReplaceableTextures\\CommandButtons\\BTNFootman.blp\n")},
       {"Units\\HumanUnitStrings.txt",
-       TextBytes("[hfoo]\r\nName=Human Footman\r\n[Hpal]\r\nName=Paladin\r\nHotkey=L\r\n"
-                 "[htow]\r\nname=Town Hall\r\n")},
+       testsupport::TextBytes(
+           "[hfoo]\r\nName=Human Footman\r\n[Hpal]\r\nName=Paladin\r\nHotkey=L\r\n"
+           "[htow]\r\nname=Town Hall\r\n")},
       // A pair before the first section and a section of no known object are dropped.
       {"Units\\HumanAbilityStrings.txt",
-       TextBytes("Name=Nobody\n[AHhb]\nName=Holy Light\n[zzzz]\nName=Nobody\n")},
-      {"Units\\HumanUpgradeStrings.txt", TextBytes("[Rhme]\nName=Iron Forged Swords\n")},
-      {"Units\\ItemStrings.txt", TextBytes("\xEF\xBB\xBF[ratc]\nName=Claws of Attack +12\n")},
-      {"Units\\NeutralUpgradestrings.txt", TextBytes("[Rnsw]\nName=Sword Training\n")},
-      {"Units\\OrcUpgradeStrings.txt", TextBytes("[Rome]\nName=Steel Melee Weapons\n")},
-      {"Units\\NightElfUpgradeStrings.txt", TextBytes("[Resc]\nName=Sentinel\n")},
+       testsupport::TextBytes("Name=Nobody\n[AHhb]\nName=Holy Light\n[zzzz]\nName=Nobody\n")},
+      {"Units\\HumanUpgradeStrings.txt",
+       testsupport::TextBytes("[Rhme]\nName=Iron Forged Swords\n")},
+      {"Units\\ItemStrings.txt",
+       testsupport::TextBytes("\xEF\xBB\xBF[ratc]\nName=Claws of Attack +12\n")},
+      {"Units\\NeutralUpgradestrings.txt", testsupport::TextBytes("[Rnsw]\nName=Sword Training\n")},
+      {"Units\\OrcUpgradeStrings.txt",
+       testsupport::TextBytes("[Rome]\nName=Steel Melee Weapons\n")},
+      {"Units\\NightElfUpgradeStrings.txt", testsupport::TextBytes("[Resc]\nName=Sentinel\n")},
       {"Units\\NightElfUpgradeFunc.txt",
-       TextBytes("[Resc]\nArt=ReplaceableTextures\\PassiveButtons\\PASBTNSentinel.blp\n")},
-      {"Units\\NeutralUpgradeFunc.txt", TextBytes("[Rnam]\nName=Coral Scales\n")},
+       testsupport::TextBytes(
+           "[Resc]\nArt=ReplaceableTextures\\PassiveButtons\\PASBTNSentinel.blp\n")},
+      {"Units\\NeutralUpgradeFunc.txt", testsupport::TextBytes("[Rnam]\nName=Coral Scales\n")},
   };
 }
 
@@ -390,7 +359,7 @@ TEST_F(StandardData, MissingLocalTextStopsTheReadAndKeepsWhatWasRead) {
               local.end());
   // Copies in the other archives must not stand in for it.
   for (const char* archive : {kPatchArchive, kBaseArchive, kExpansionArchive})
-    members[archive].push_back({missing, TextBytes("[Rome]\nName=Wrong Archive\n")});
+    members[archive].push_back({missing, testsupport::TextBytes("[Rome]\nName=Wrong Archive\n")});
   WriteArchives(gameDir_, members);
   TMPQDataReader& reader = MakeReader();
 
@@ -490,7 +459,7 @@ TEST_F(StandardData, IconsAreDecodedOnceFromTheArtImage) {
   void** cell = reader.GetObjectIcon("Hpal");
   ASSERT_NE(cell, nullptr);
   ASSERT_NE(*cell, nullptr);
-  const auto* bitmap = static_cast<const DecodedBitmap*>(*cell);
+  const auto* bitmap = static_cast<const BlpBitmap*>(*cell);
   EXPECT_EQ(bitmap->Width, 32u);
   EXPECT_EQ(bitmap->Height, 16u);
   EXPECT_EQ(bitmap->BitsPerPixel, 32u);

@@ -7,7 +7,9 @@
 
 #include "gamedata/memory_manager.h"
 #include "gamedata/object_catalogue.h"
+#include "gamedata/object_editor.h"
 #include "gamedata/slk_parser.h"
+#include "ostrak.h"
 #include "platform/dynamic_library.h"
 
 struct CLog;
@@ -20,13 +22,9 @@ inline constexpr int32_t MpqNoLibrary = 4099;    // the archive library is not l
 inline constexpr int32_t MpqNoMemory = 16;       // no memory for the file's bytes
 inline constexpr int32_t MpqShortRead = 17;      // fewer bytes read than the file's size
 
-// The texture decoder's entry point: decodes the image file at the start of the bytes and
-// returns a reference to the bitmap, or null. It is given ImageBuffer, so it may read up to
+// The texture decoder's entry points (ParseBlpDataFunc, InitBLPParserFunc) are those of its
+// public header. ParseBlpData is given ImageBuffer, so it may read up to
 // TMPQDataReader::kImageBufferSize bytes and no further.
-using ParseBlpDataFunc = void* (*)(const uint8_t* data);
-
-// The texture decoder's set-up entry point.
-using InitBLPParserFunc = bool (*)(TCustomMemoryManager* memory);
 
 // What a reader is built from.
 struct DataReaderInfo {
@@ -127,6 +125,43 @@ struct TMPQDataReader {
   // the first kImageBufferSize bytes are read, and a cut image is never decoded.
   int32_t ReadImage(const char* name, void** bitmap);
 
+  // Reads the objects of a replay's map into the custom group (6, race code 240), replacing
+  // those of the map read before. `mapPath` is the path the replay records, relative to the
+  // game folder and separated by '\' ("Maps\FrozenThrone\(2)EchoIsles.w3x"). The map is looked
+  // up below GamePath, then below DataPath, matching each component regardless of letter case
+  // (platform::ResolvePathIgnoringCase; a path that would leave the folder is not found there).
+  // MapFileName receives the file-system path opened (or, when none opened, the path tried).
+  //
+  // Answers MpqOk when a map was read or the previous one reused; MpqFileMissing when the map
+  // is under neither folder (ErrorFile names the second path tried, the custom data is
+  // cleared and MapArchive closed); MpqNoLibrary when the archive library cannot be loaded
+  // (the custom data stays as it was).
+  //
+  // The same file as the previous successful read (MapFileName equals LastMapFile) is not read
+  // again: group 6, CustomMemory, MinimapImage and MapArchive stay, and the log says
+  // "MPQ Reader: use data from previons map.\n". A new map replaces everything: its tables
+  // ("Units\UpgradeData.slk", "Units\ItemData.slk", "Units\AbilityData.slk",
+  // "Units\UnitData.slk"), the names that its "war3map.w3t" and "war3map.w3u" give objects of
+  // those tables, the "Name" and "Art" of its profile texts, and its minimap "war3mapMap.blp"
+  // (from the map, else from the standard archives). Its "Units\UnitAbilities.slk" may add
+  // "abilList" and "heroAbilList" to objects of any group that have none, for the rest of the
+  // run (those properties live in StandardMemory). Files missing from the map are skipped and
+  // recorded in ErrorFile and ErrorCode; so is a table the memory manager cannot hold.
+  //
+  // When the texture decoder cannot be loaded, the objects are still read, the log says
+  // "Cant init blp parser dll\n" and "Cant read custom map files.\n", MinimapImage stays null,
+  // BlpDecoderMissing is set, and the answer is still MpqOk.
+  //
+  // The archive library is bound for the call when this module has no binding yet, and that
+  // binding (only that one) is released at the end; a binding that exists already (the
+  // program's own, held for the whole run) is used and left alone. MapArchive stays open after
+  // the call for image lookups; it is valid while the library stays loaded in the process.
+  int32_t LoadCustomMapData(const char* mapPath);
+
+  // The entry of `id` (first four characters) among the current map's objects only: heroes,
+  // units, buildings, upgrades, skills, items. Null when there is none.
+  ObjectEntry* FindCustomObject(const char* id);
+
   // The catalogue: index 0 stays empty; 1 night elf (race code 4), 2 human (1), 3 orc (2),
   // 4 undead (8), 5 neutral objects and every standard upgrade, skill and item (128), 6 the
   // objects of the current custom map (240).
@@ -163,6 +198,17 @@ struct TMPQDataReader {
   std::unique_ptr<uint8_t[]> ImageBuffer;  // kImageBufferSize bytes: the image read last
   CLog* Log;                               // not owned; may be null
 
+  // The custom map: the file-system path of the map being read, and of the one read last
+  // (empty before the first and after a map that could not be opened).
+  std::string MapFileName;
+  std::string LastMapFile;
+  void** MinimapImage;  // cell of the current map's decoded minimap; null when there is none
+  TObjectEditorData ObjectEditor;  // holds data only while one object-editor file is handled
+  // Set by a read of a new map that could not load the texture decoder (the map's objects
+  // were read, its minimap was not); cleared by a read of a new map that could. The program
+  // has no message box of its own here: whoever called the read turns this into its report.
+  bool BlpDecoderMissing;
+
  private:
   void WriteLine(const char* text) const;
   // The standard tables of war3Patch.mpq into the catalogue.
@@ -173,4 +219,11 @@ struct TMPQDataReader {
   void SetErrorFile(const char* name);
   // SetErrorFile, and `code` in ErrorCode.
   void RecordFailure(const char* name, int32_t code);
+  // Empties group 6, MinimapImage, Tables and CustomMemory.
+  void ClearCustomData();
+  // The files of MapArchive into the custom group; false when the minimap could not be
+  // attempted (no texture decoder).
+  bool ReadCustomMapFiles();
+  // "Name" from the "unam" changes of ObjectEditor's modified objects, for the map's objects.
+  void AddEditorNames();
 };
