@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "gamedata/errors.h"
 #include "gamedata/log.h"
@@ -289,7 +290,7 @@ int32_t TMPQDataReader::LoadCustomMapData(const char* mapPath) {
   return MpqOk;
 }
 
-void TMPQDataReader::AddEditorNames() {
+void TMPQDataReader::AddEditorNames(uint8_t fileKind) {
   // Names given to the map's own objects; the objects of the game keep theirs.
   const ObjectEditorTable& modified = ObjectEditor.ModifiedObjects;
   for (uint32_t i = 0; i < modified.ObjectCount; ++i) {
@@ -302,6 +303,59 @@ void TMPQDataReader::AddEditorNames() {
         AddProperty(entry, "Name", mod.ModValue.Text, CustomMemory);
     }
   }
+  AddEditorObjects(fileKind);
+}
+
+void TMPQDataReader::AddEditorObjects(uint8_t fileKind) {
+  // Maps seldom carry tables of their own: the objects they add, and the objects of the game they
+  // rename, stand in their object-editor files. Each becomes an entry of the map's group (so it
+  // is found before the game's), typed like the object it is based on, named by its "unam"
+  // change or else like its base, with its base's icon and ability lists.
+  std::vector<ObjectEntry> entries;
+  const auto add = [&](const char* id, const ObjectEditorObject& object, bool added) {
+    char key[5] = {};
+    std::memcpy(key, id, kIdLength);
+    if (key[0] == '\0' || FindCustomObject(key) != nullptr) return;
+    for (const ObjectEntry& pending : entries) {
+      if (std::memcmp(pending.Id, key, kIdLength) == 0) return;
+    }
+    const char* name = nullptr;
+    for (uint32_t m = 0; m < object.ModCount; ++m) {
+      const ObjectMod& mod = object.Mods[m];
+      if (std::memcmp(mod.ModId, "unam", kIdLength) == 0 && mod.VarType == kObjectModString)
+        name = mod.ModValue.Text;
+    }
+    char baseKey[5] = {};
+    std::memcpy(baseKey, object.BaseId, kIdLength);
+    const ObjectEntry* base = FindObject(baseKey);
+    // A renamed object of the game that keeps its name needs no entry of its own.
+    if (!added && name == nullptr) return;
+    ObjectEntry entry{};
+    std::memcpy(entry.Id, key, kIdLength);
+    entry.Race = kRaceCodes[kCustomGroup];
+    if (base != nullptr) {
+      entry.Type = base->Type;
+    } else if (fileKind == kObjectItem) {
+      entry.Type = kObjectItem;
+    } else {
+      entry.Type = key[0] >= 'A' && key[0] <= 'Z' ? kObjectHero : kObjectUnit;
+    }
+    if (name == nullptr) name = GetProperty(base, "Name");
+    if (name != nullptr) AddProperty(&entry, "Name", name, CustomMemory);
+    for (const char* property : {"Art", "abilList", "heroAbilList"}) {
+      if (const char* value = GetProperty(base, property))
+        AddProperty(&entry, property, value, CustomMemory);
+    }
+    entries.push_back(entry);
+  };
+  const ObjectEditorTable& modified = ObjectEditor.ModifiedObjects;
+  for (uint32_t i = 0; i < modified.ObjectCount; ++i)
+    add(modified.Objects[i].BaseId, modified.Objects[i], false);
+  const ObjectEditorTable& addedObjects = ObjectEditor.AddedObjects;
+  for (uint32_t i = 0; i < addedObjects.ObjectCount; ++i) {
+    add(addedObjects.Objects[i].NewId, addedObjects.Objects[i], true);
+  }
+  AppendEntries(RaceGroups[kCustomGroup], entries.data(), entries.size(), CustomMemory);
 }
 
 bool TMPQDataReader::ReadCustomMapFiles() {
@@ -355,11 +409,13 @@ bool TMPQDataReader::ReadCustomMapFiles() {
             [&] { AttachUnitAbilities(Tables, RaceGroups, StandardMemory); });
 
   WriteLine("MPQ Reader: read standard map files start.\n");
-  for (const char* name : {"war3map.w3t", "war3map.w3u"}) {
-    withMember(name, CustomMemory, [&](const MpqTableFile& file) {
+  const std::pair<const char*, uint8_t> editorFiles[] = {{"war3map.w3t", kObjectItem},
+                                                         {"war3map.w3u", kObjectUnit}};
+  for (const auto& [name, kind] : editorFiles) {
+    withMember(name, CustomMemory, [&, kind = kind](const MpqTableFile& file) {
       ObjectEditor.Parse(file.Bytes, file.Size, true);
       try {
-        AddEditorNames();
+        AddEditorNames(kind);
       } catch (const CMemoryError&) {
         ObjectEditor.Free();
         throw;

@@ -123,6 +123,33 @@ ObjectEntry* FindObjectInGroups(RaceGroup* groups, const char* key) {
   return nullptr;
 }
 
+void AppendEntries(RaceGroup& group, const ObjectEntry* entries, size_t count,
+                   TCustomMemoryManager& memory) {
+  const std::pair<uint8_t, std::pair<ObjectEntry**, uint32_t*>> lists[] = {
+      {kObjectHero, {&group.Heroes, &group.HeroCount}},
+      {kObjectUnit, {&group.Units, &group.UnitCount}},
+      {kObjectBuilding, {&group.Buildings, &group.BuildingCount}},
+      {kObjectUpgrade, {&group.Upgrades, &group.UpgradeCount}},
+      {kObjectSkill, {&group.Skills, &group.SkillCount}},
+      {kObjectItem, {&group.Items, &group.ItemCount}},
+  };
+  for (const auto& [type, list] : lists) {
+    const auto [array, arrayCount] = list;
+    const auto added = static_cast<uint32_t>(std::count_if(
+        entries, entries + count, [type = type](const ObjectEntry& e) { return e.Type == type; }));
+    if (added == 0) continue;
+    ObjectEntry* merged = memory.New<ObjectEntry>(*arrayCount + added);
+    if (*arrayCount > 0) std::copy(*array, *array + *arrayCount, merged);
+    uint32_t at = *arrayCount;
+    for (size_t i = 0; i < count; ++i) {
+      if (entries[i].Type == type) merged[at++] = entries[i];
+    }
+    *array = merged;
+    *arrayCount = at;
+    SortEntries(merged, 0, static_cast<int32_t>(at) - 1);
+  }
+}
+
 void AddProperty(ObjectEntry* entry, const char* key, const char* value,
                  TCustomMemoryManager& memory) {
   if (entry == nullptr || key == nullptr || value == nullptr || GetProperty(entry, key) != nullptr)

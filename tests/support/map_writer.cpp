@@ -15,14 +15,22 @@ std::vector<std::string> UnitRow(const std::string& id, const std::string& kind)
   return row;
 }
 
-Bytes EditorFile(const std::vector<Rename>& renames) {
+Bytes EditorFile(const std::vector<Rename>& renames, const std::vector<AddedObject>& added) {
   ByteWriter out;
   out.U32(2).U32(static_cast<uint32_t>(renames.size()));
   for (const Rename& rename : renames) {
     out.Text(rename.baseId, false).Zeros(4).U32(1);
     out.Text(rename.modId, false).U32(3).Text(rename.text).Zeros(4);
   }
-  out.U32(0);  // no added objects
+  out.U32(static_cast<uint32_t>(added.size()));
+  for (const AddedObject& object : added) {
+    out.Text(object.baseId, false).Text(object.newId, false);
+    if (object.name.empty()) {
+      out.U32(0);
+    } else {
+      out.U32(1).Text("unam", false).U32(3).Text(object.name).Zeros(4);
+    }
+  }
   return out.bytes();
 }
 

@@ -21,9 +21,16 @@ struct Rename {
   std::string text;
 };
 
+// An object the map adds: its own id, the object it is based on, and its name ("" for none).
+struct AddedObject {
+  std::string newId;
+  std::string baseId;
+  std::string name;
+};
+
 // A unit or item object-editor file (no level fields) whose modified objects each get one of the
-// given string changes.
-Bytes EditorFile(const std::vector<Rename>& renames);
+// given string changes, and which adds the given objects.
+Bytes EditorFile(const std::vector<Rename>& renames, const std::vector<AddedObject>& added = {});
 
 // A BLP1 minimap of the given size, one flat colour.
 Bytes Minimap(uint32_t width, uint32_t height);

@@ -334,12 +334,46 @@ TEST_F(CustomMapDataTest, ObjectEditorNamesGoToTheMapsOwnObjects) {
   EXPECT_STREQ(GetProperty(captain, "Art"), "h000.blp");
   EXPECT_STREQ(GetProperty(reader_->FindCustomObject("h001"), "Name"), "Second");
   EXPECT_STREQ(GetProperty(reader_->FindCustomObject("I000"), "Name"), "Sword");
-  // hfoo is not in the map's table: neither file changes it.
-  EXPECT_EQ(reader_->FindCustomObject("hfoo"), nullptr);
-  EXPECT_EQ(GetProperty(reader_->FindObject("hfoo"), "Name"), nullptr);
+  // hfoo is an object of the game that the map renames: the map's group gets an entry of that
+  // name (the map's name comes before its profile texts), which is found before the game's.
+  const ObjectEntry* footman = reader_->FindCustomObject("hfoo");
+  ASSERT_NE(footman, nullptr);
+  EXPECT_STREQ(GetProperty(footman, "Name"), "Renamed footman");
+  EXPECT_EQ(footman->Type, kObjectUnit);
+  EXPECT_EQ(footman->Race, 240);
+  EXPECT_EQ(reader_->FindObject("hfoo"), footman);
   // The object editor holds nothing between files.
   EXPECT_EQ(reader_->ObjectEditor.ModifiedObjects.ObjectCount, 0u);
   EXPECT_EQ(reader_->ObjectEditor.Memory.Blocks, nullptr);
+}
+
+TEST_F(CustomMapDataTest, ObjectsAddedByTheObjectEditorAreCatalogued) {
+  // A map without tables of its own: its objects stand only in its object-editor files.
+  const std::string map =
+      WriteMap("Added.w3x", {{"war3map.w3u", EditorFile({}, {{"h002", "hfoo", "Knight of the map"},
+                                                             {"H003", "Hpal", ""},
+                                                             {"n004", "zzzz", "Oddity"}})},
+                             {"war3map.w3t", EditorFile({}, {{"I005", "ratc", "Claws"}})}});
+  ASSERT_EQ(Load(map), MpqOk);
+  const struct {
+    const char* id;
+    uint8_t type;
+    const char* name;  // null: none
+  } expected[] = {{"h002", kObjectUnit, "Knight of the map"},
+                  {"H003", kObjectHero, nullptr},
+                  {"n004", kObjectUnit, "Oddity"},
+                  {"I005", kObjectItem, "Claws"}};
+  for (const auto& object : expected) {
+    const ObjectEntry* entry = reader_->FindCustomObject(object.id);
+    ASSERT_NE(entry, nullptr) << object.id;
+    EXPECT_EQ(entry->Type, object.type) << object.id;
+    EXPECT_EQ(entry->Race, 240) << object.id;
+    if (object.name != nullptr) {
+      EXPECT_STREQ(GetProperty(entry, "Name"), object.name) << object.id;
+    } else {
+      EXPECT_EQ(GetProperty(entry, "Name"), nullptr) << object.id;
+    }
+  }
 }
 
 TEST_F(CustomMapDataTest, SameMapTwiceReusesTheData) {

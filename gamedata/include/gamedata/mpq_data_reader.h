@@ -225,5 +225,7 @@ struct TMPQDataReader {
   // attempted (no texture decoder).
   bool ReadCustomMapFiles();
   // "Name" from the "unam" changes of ObjectEditor's modified objects, for the map's objects.
-  void AddEditorNames();
+  void AddEditorNames(uint8_t fileKind);
+  // Entries of the map's group for the objects its object-editor files add or rename.
+  void AddEditorObjects(uint8_t fileKind);
 };

@@ -73,6 +73,10 @@ ObjectEntry* FindInGroup(RaceGroup& group, const char* key);
 // each the heroes, units, buildings, upgrades, skills and items; the first hit wins.
 ObjectEntry* FindObjectInGroups(RaceGroup* groups, const char* key);
 
+// Adds `entries` to the lists of `group` by their Type (new arrays from `memory`, each sorted).
+void AppendEntries(RaceGroup& group, const ObjectEntry* entries, size_t count,
+                   TCustomMemoryManager& memory);
+
 // Adds key=value (copies taken from `memory`) unless the entry already has the key: the first
 // value of a key wins. Keys are compared exactly.
 void AddProperty(ObjectEntry* entry, const char* key, const char* value,
