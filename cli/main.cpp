@@ -279,59 +279,65 @@ bool PrintInfo(VantrelModule& vantrel, const char* file, bool quick, TMPQDataRea
   return complete;
 }
 
-std::unique_ptr<CLog> OpenLog(const Options& options) {
-  return options.logFile.empty() ? nullptr : std::make_unique<CLog>(options.logFile.c_str());
-}
-
-int Info(const std::vector<const char*>& commandArguments) {
+// What a command works with: its options, the log, the game data reader when one is asked for,
+// and the parser library.
+struct Session {
   Options options;
-  if (!ParseOptions(commandArguments, options)) return 2;
+  std::unique_ptr<CLog> log;
+  std::unique_ptr<TMPQDataReader> reader;
+  VantrelModule vantrel;
+
+  // The library writes to the log until it is unloaded: it goes before the log.
+  ~Session() { vantrel.Unload(); }
+
+  // Parses the options, opens the log, reads the game data when a folder is given, loads the
+  // library. Returns 0, or the exit status of the failure.
+  int Open(const std::vector<const char*>& arguments) {
+    if (!ParseOptions(arguments, options)) return 2;
+    if (!options.logFile.empty()) log = std::make_unique<CLog>(options.logFile.c_str());
+    // Object names need the game data; without a folder given the names stay identifiers.
+    if (!options.gameDir.empty() || options.dataDirGiven) reader = ReadGameData(options, log.get());
+    if (!vantrel.Load(platform::ProgramDirectory() + "libvantrel.so")) {
+      std::fprintf(stderr, "quorvel-cli: %s\n", vantrel.error().c_str());
+      return 3;
+    }
+    return 0;
+  }
+};
+
+int Info(const std::vector<const char*>& arguments) {
+  Session session;
+  if (const int failed = session.Open(arguments)) return failed;
+  const Options& options = session.options;
   if (options.arguments.empty()) {
     std::fputs("quorvel-cli info: no replay given\n", stderr);
     return 2;
   }
-  const std::unique_ptr<CLog> log = OpenLog(options);
-  // Object names need the game data; without a folder given the names stay identifiers.
-  std::unique_ptr<TMPQDataReader> reader;
-  if (!options.gameDir.empty() || options.dataDirGiven) reader = ReadGameData(options, log.get());
-  VantrelModule vantrel;
-  if (!vantrel.Load(platform::ProgramDirectory() + "libvantrel.so")) {
-    std::fprintf(stderr, "quorvel-cli: %s\n", vantrel.error().c_str());
-    return 3;
-  }
   bool allRead = true;
   for (size_t i = 0; i < options.arguments.size(); ++i) {
     if (i > 0) std::printf("\n");
-    allRead =
-        PrintInfo(vantrel, options.arguments[i], options.quick, reader.get(), log.get()) && allRead;
+    allRead = PrintInfo(session.vantrel, options.arguments[i], options.quick, session.reader.get(),
+                        session.log.get()) &&
+              allRead;
   }
-  // The library writes to the log until it is unloaded: unload it first.
-  vantrel.Unload();
   return allRead ? 0 : 1;
 }
 
-int Actions(const std::vector<const char*>& commandArguments) {
-  Options options;
-  if (!ParseOptions(commandArguments, options)) return 2;
+int Actions(const std::vector<const char*>& arguments) {
+  Session session;
+  if (const int failed = session.Open(arguments)) return failed;
+  const Options& options = session.options;
   if (options.arguments.size() != 1) {
     std::fputs("quorvel-cli actions: give one replay\n", stderr);
     return 2;
   }
-  const std::unique_ptr<CLog> log = OpenLog(options);
-  std::unique_ptr<TMPQDataReader> reader;
-  if (!options.gameDir.empty() || options.dataDirGiven) reader = ReadGameData(options, log.get());
-  VantrelModule vantrel;
-  if (!vantrel.Load(platform::ProgramDirectory() + "libvantrel.so")) {
-    std::fprintf(stderr, "quorvel-cli: %s\n", vantrel.error().c_str());
-    return 3;
-  }
   GeneralInfo info{};
-  info.DataReader = reader.get();
+  info.DataReader = session.reader.get();
   ParserData request{};
   request.GeneralInfo = &info;
-  request.LogObject = log.get();
+  request.LogObject = session.log.get();
   request.TranslateTexts = 1;
-  const bool parsed = vantrel.ParseReplay(&request, options.arguments[0]);
+  const bool parsed = session.vantrel.ParseReplay(&request, options.arguments[0]);
   for (const TextNode* node = info.Texts; node != nullptr; node = node->Next)
     std::printf("%s\n", Text(node->Text));
   const bool complete = parsed && info.ErrorText == nullptr;
@@ -339,8 +345,7 @@ int Actions(const std::vector<const char*>& commandArguments) {
     std::fprintf(stderr, "quorvel-cli: %s: %s\n", options.arguments[0],
                  info.ErrorText != nullptr ? info.ErrorText : "not a replay file");
   }
-  vantrel.FreeParserData(&info);
-  vantrel.Unload();
+  session.vantrel.FreeParserData(&info);
   return complete ? 0 : 1;
 }
 
@@ -370,10 +375,11 @@ void PrintObject(const ObjectEntry& entry, int group) {
               name != nullptr ? name : "-", art != nullptr ? art : "-");
 }
 
-int Objects(const std::vector<const char*>& commandArguments) {
+int Objects(const std::vector<const char*>& arguments) {
   Options options;
-  if (!ParseOptions(commandArguments, options)) return 2;
-  const std::unique_ptr<CLog> log = OpenLog(options);
+  if (!ParseOptions(arguments, options)) return 2;
+  const std::unique_ptr<CLog> log =
+      options.logFile.empty() ? nullptr : std::make_unique<CLog>(options.logFile.c_str());
   const std::unique_ptr<TMPQDataReader> reader = ReadGameData(options, log.get());
   std::printf("%-4s  %s  %-8s  %3s  %s  %s\n", "id", "g", "type", "race", "Name", "Art");
   if (options.arguments.empty()) {

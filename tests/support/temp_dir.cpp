@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
+#include <sstream>
 #include <stdexcept>
 
 namespace testsupport {
@@ -41,6 +43,17 @@ CurrentFolder::CurrentFolder(const std::string& folder)
 CurrentFolder::~CurrentFolder() {
   std::error_code ignored;
   std::filesystem::current_path(previous_, ignored);
+}
+
+std::vector<std::string> LogMessages(const std::string& path) {
+  static const std::regex prefix("^[0-9]+:[0-9]{2}:[0-9]{2}\\.[0-9]{3}: ");
+  std::vector<std::string> messages;
+  std::istringstream in(ReadText(path));
+  for (std::string line; std::getline(in, line);) {
+    messages.push_back(
+        std::regex_replace(line, prefix, "", std::regex_constants::format_first_only) + "\n");
+  }
+  return messages;
 }
 
 Bytes ReadFile(const std::string& path) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "support/byte_writer.h"
 
@@ -38,6 +39,9 @@ class CurrentFolder {
 };
 
 Bytes ReadFile(const std::string& path);
+
+// The messages of a log file without their time prefixes, each with its line feed.
+std::vector<std::string> LogMessages(const std::string& path);
 std::string ReadText(const std::string& path);
 
 }  // namespace testsupport

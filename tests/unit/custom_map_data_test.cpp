@@ -36,6 +36,8 @@
 
 namespace {
 
+using testsupport::LogMessages;
+
 using testsupport::EditorFile;
 using testsupport::Minimap;
 using testsupport::Rename;
@@ -51,16 +53,6 @@ using testsupport::MpqMember;
 
 const BlpBitmap* Bitmap(void** cell) {
   return cell != nullptr ? static_cast<const BlpBitmap*>(*cell) : nullptr;
-}
-
-std::vector<std::string> LogMessages(const std::string& path) {
-  static const std::regex prefix("^[0-9]+:[0-9]{2}:[0-9]{2}\\.[0-9]{3}: ");
-  std::vector<std::string> messages;
-  std::istringstream in(testsupport::ReadText(path));
-  for (std::string line; std::getline(in, line);)
-    messages.push_back(
-        std::regex_replace(line, prefix, "", std::regex_constants::format_first_only) + "\n");
-  return messages;
 }
 
 std::string ProgramDataDir() {

@@ -18,19 +18,10 @@
 
 namespace {
 
+using testsupport::LogMessages;
+
 using testsupport::Bytes;
 using testsupport::ByteWriter;
-
-// The messages of a log file without their time prefixes, each with its line feed.
-std::vector<std::string> LogMessages(const std::string& path) {
-  static const std::regex prefix("^[0-9]+:[0-9]{2}:[0-9]{2}\\.[0-9]{3}: ");
-  std::vector<std::string> messages;
-  std::istringstream in(testsupport::ReadText(path));
-  for (std::string line; std::getline(in, line);)
-    messages.push_back(
-        std::regex_replace(line, prefix, "", std::regex_constants::format_first_only) + "\n");
-  return messages;
-}
 
 // One modification as a file holds it.
 struct Mod {

@@ -31,6 +31,8 @@
 
 namespace {
 
+using testsupport::LogMessages;
+
 using testsupport::ScopedEnv;
 
 namespace fs = std::filesystem;
@@ -47,17 +49,6 @@ using testsupport::WriteArchives;
 using testsupport::WriteStandardArchivesFrom;
 
 // --- Test helpers -------------------------------------------------------------------------------
-
-// The messages of a log file without their time prefixes, each with its line feed.
-std::vector<std::string> LogMessages(const std::string& path) {
-  static const std::regex prefix("^[0-9]+:[0-9]{2}:[0-9]{2}\\.[0-9]{3}: ");
-  std::vector<std::string> messages;
-  std::istringstream in(testsupport::ReadText(path));
-  for (std::string line; std::getline(in, line);)
-    messages.push_back(
-        std::regex_replace(line, prefix, "", std::regex_constants::format_first_only) + "\n");
-  return messages;
-}
 
 bool Contains(const std::vector<std::string>& lines, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
