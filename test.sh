@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds Quorvel and runs every test: the ordinary build, then the build with AddressSanitizer
-# and UndefinedBehaviorSanitizer.
+# and UndefinedBehaviorSanitizer, then every fuzz target for a short time (fuzz/run.sh).
 set -euo pipefail
 
 cd "$(dirname "$0")"
@@ -22,3 +22,11 @@ run_tests() {
 run_tests build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_tests build-sanitize -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_SANITIZE=ON
+
+# The fuzz targets need clang, installed for this step only. A target that fails leaves its
+# input in build-fuzz/artifacts/<target>/ and fails the run.
+if tools/ensure-packages.sh "${FUZZ_PACKAGES[@]}" && command -v clang++ >/dev/null; then
+  fuzz/run.sh -t 15
+else
+  echo "== fuzz: skipped, clang is not available"
+fi

@@ -25,6 +25,24 @@
  * until the library is unloaded or until a later ParseReplay passes another log (or null).
  *
  * Texts are UTF-8. Times are game times (GameTime), counted from the start of the game.
+ *
+ * Limits. Every byte of a replay is untrusted; what a parse costs is bounded by the file:
+ *  - Decompressed data: a block yields at most 32767 bytes and needs at least its 8-byte header
+ *    in the file, so a header whose DecompressedSize exceeds
+ *    min(BlockCount, block headers that fit in the file) x 32767 is refused with
+ *    "Fail to allocate memory" before anything is allocated (at most about 4096 bytes per file
+ *    byte, whatever the header claims).
+ *  - Results: every entry, field record, event node and text is made from bytes it consumed, so
+ *    the result pool grows linearly with the decompressed data, and so does the parse time.
+ *  - Players: a game start record with more than VANTREL_MAX_PLAYER_ENTRIES player entries is
+ *    refused ("Error parsing GameStartRecord - too many players"), since every entry text looks
+ *    its player up among them.
+ *  - Heroes: a player's hero list (PlayerRecord.Heroes) holds at most VANTREL_MAX_HEROES hero
+ *    types; summons of further types still make their entries and events but are not filed
+ *    there, since every skill learned is matched against each hero of the list. Summons and
+ *    skills of the listed heroes are appended without walking their lists.
+ *  - Texts: one entry text is at most 8191 bytes; chat and other replay texts are cut to 2999
+ *    input bytes before conversion.
  */
 #ifndef VANTREL_H
 #define VANTREL_H
@@ -41,6 +59,10 @@
 #ifdef __cplusplus
 extern "C" {
 #endif
+
+/* Bounds of a parse (see Limits above). */
+#define VANTREL_MAX_PLAYER_ENTRIES 256 /* player entries of one game start record */
+#define VANTREL_MAX_HEROES 32          /* hero types filed per player */
 
 /* Versions that GetDllInfo reports. A program must refuse a library that reports others. */
 #define VANTREL_INTERFACE_VERSION 1

@@ -9,8 +9,6 @@
 namespace vantrel {
 namespace {
 
-constexpr size_t kChatHeaderSize = 5;  // flags byte and chat mode
-
 void ReadLeave(ByteReader& reader, ParseContext& context, bool& ok) {
   uint32_t reason = 0, result = 0, unknown = 0;
   uint8_t player = 0;

@@ -1,6 +1,7 @@
 #include "command_decoder.h"
 
 #include <cstring>
+#include <vector>
 
 #include "action_stream.h"
 #include "byte_reader.h"
@@ -14,6 +15,7 @@ namespace {
 
 constexpr uint8_t kSelectAdd = VANTREL_SELECT_ADD;
 constexpr uint8_t kSelectRemove = VANTREL_SELECT_REMOVE;
+constexpr size_t kMaxHeroesPerPlayer = VANTREL_MAX_HEROES;
 
 // The catalogue type of an object and the event an ability command makes of it.
 uint8_t EventOfType(uint8_t type, uint8_t action) {
@@ -291,38 +293,45 @@ void BlockDecoder::FileEvent(uint8_t event, ActionRecord* entry, void* fields, c
 
 void BlockDecoder::FileSkill(EventNode* skill, const char* id) {
   // Every hero whose hero ability list names the skill learns it.
-  for (HeroNode* hero = record_->Heroes; hero != nullptr; hero = hero->Next) {
-    const auto* heroFields = static_cast<const AbilityData*>(hero->Fields);
+  for (ParseState::HeroTails& filed : state_.heroes[player_]) {
+    const auto* heroFields = static_cast<const AbilityData*>(filed.hero->Fields);
     const char* abilities = HeroAbilities(context_.info, heroFields->ItemID);
     if (abilities == nullptr || std::strstr(abilities, id) == nullptr) continue;
-    ++hero->SkillCount;
-    EventNode** tail = &hero->Skills;
-    while (*tail != nullptr)
-      tail = &(*tail)->Next;
-    *tail = NewNode(skill->Action, skill->Fields);
+    ++filed.hero->SkillCount;
+    EventNode* node = NewNode(skill->Action, skill->Fields);
+    *filed.skills = node;
+    filed.skills = &node->Next;
   }
 }
 
 void BlockDecoder::FileHero(ActionRecord* entry, void* fields, const char* id) {
-  auto* node = pool_.New<HeroNode>();
-  node->Action = entry;
-  node->Fields = fields;
-  HeroNode** tail = &record_->Heroes;
-  for (HeroNode* hero = record_->Heroes; hero != nullptr; hero = hero->Next) {
-    const auto* heroFields = static_cast<const AbilityData*>(hero->Fields);
+  std::vector<ParseState::HeroTails>& heroes = state_.heroes[player_];
+  for (ParseState::HeroTails& filed : heroes) {
+    const auto* heroFields = static_cast<const AbilityData*>(filed.hero->Fields);
     if (std::memcmp(heroFields->ItemID, id, 4) == 0) {
       if (context_.log != nullptr) context_.log->Write("Result: same\n");
-      ++hero->SummonCount;
-      HeroNode** summons = &hero->Summons;
-      while (*summons != nullptr)
-        summons = &(*summons)->Next;
-      *summons = node;
+      auto* node = pool_.New<HeroNode>();
+      node->Action = entry;
+      node->Fields = fields;
+      ++filed.hero->SummonCount;
+      *filed.summons = node;
+      filed.summons = &node->Next;
       return;
     }
     if (context_.log != nullptr) context_.log->Write("Result: NOT same\n");
-    tail = &hero->Next;
   }
-  *tail = node;
+  // Every skill learned is matched against each hero of the player, so their number bounds the
+  // work per skill command: further hero types are not filed (see VANTREL_MAX_HEROES).
+  if (heroes.size() >= kMaxHeroesPerPlayer) return;
+  auto* node = pool_.New<HeroNode>();
+  node->Action = entry;
+  node->Fields = fields;
+  if (heroes.empty()) {
+    record_->Heroes = node;
+  } else {
+    heroes.back().hero->Next = node;
+  }
+  heroes.push_back(ParseState::HeroTails{node, &node->Skills, &node->Summons});
 }
 
 void BlockDecoder::Decode(const uint8_t* actions, size_t size) {

@@ -16,6 +16,7 @@ namespace {
 const char kTruncated[] = "Replay data ends inside the game start record.";
 const char kNoStartRecord[] = "Error parsing GameStartRecord - 0x19";
 const char kSizeMismatch[] = "ERROR: SizeOfData and BytesRead does not match";
+const char kTooManyPlayers[] = "Error parsing GameStartRecord - too many players";
 
 constexpr uint8_t kFurtherPlayer = 0x16;
 constexpr uint8_t kStartRecord = 0x19;
@@ -188,6 +189,9 @@ void ParseGameStart(ByteReader& reader, ParseContext& context) {
 
   LogStep(context.log, 5);
   while (reader.Has(1) && *reader.current() == kFurtherPlayer) {
+    // Every entry text looks its player up by id among these entries: their number bounds that
+    // work (see VANTREL_MAX_PLAYER_ENTRIES).
+    if (playerCount >= VANTREL_MAX_PLAYER_ENTRIES) throw CError(kTooManyPlayers);
     addPlayer(ReadPlayer(reader, context));
     Need(reader.Skip(4));
   }

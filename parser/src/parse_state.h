@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "vantrel.h"
 
@@ -38,6 +39,14 @@ struct ParseState {
     EventNode** buildings = nullptr;
   };
   std::array<EventTails, 256> eventTails{};
+  // The heroes filed for each player, in list order, with where their skill and summon lists
+  // end: filing a summon or a skill looks at these few heroes and walks no list.
+  struct HeroTails {
+    HeroNode* hero = nullptr;
+    EventNode** skills = nullptr;
+    HeroNode** summons = nullptr;
+  };
+  std::array<std::vector<HeroTails>, 256> heroes{};
 
   void Reset() { *this = ParseState(); }
 };

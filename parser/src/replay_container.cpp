@@ -22,7 +22,7 @@ std::string TruncatedBlock(uint32_t index, uint32_t count) {
 ContainerResult Fail(std::string text) {
   return ContainerResult{false, std::move(text)};
 }
-constexpr ContainerResult kNotReplay{};
+const ContainerResult kNotReplay{};
 const char kTruncatedHeader[] = "Replay file is truncated: it ends inside its header.";
 
 // Owns one inflate stream for all blocks: each block is an independent zlib stream, so the

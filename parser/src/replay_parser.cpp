@@ -108,62 +108,83 @@ char* ReplayParser::PoolText(const char* text, size_t length) {
   return copy;
 }
 
-bool ReplayParser::ParseReplay(ParserData* data, const char* fileName) {
+GeneralInfo* ReplayParser::BeginReplay(ParserData* data) {
   if (data != nullptr) log_ = data->LogObject;
   Log("Library: start parsing.\n");
   if (data == nullptr) {
     LogError(kNullParserData);
-    return false;
+    return nullptr;
   }
   if (data->GeneralInfo == nullptr) {
     LogError(kNullGeneralInfo);
-    return false;
+    return nullptr;
   }
   GeneralInfo& info = *data->GeneralInfo;
-  platform::MappedFile file;
-  bool result = false;
   try {
     Reset(info);
     ClearHeaderFields(info);
-    if (data->ParseMode == VANTREL_PARSE_ACTIONS) {
-      SetError(info, kActionsModeInParseReplay);
-      return false;
-    }
-    switch (file.Open(fileName)) {
-      case platform::MappedFile::Status::Ok:
-        break;
-      case platform::MappedFile::Status::OpenFailed:
-        SetError(info, "Cannot open file.");
-        return false;
-      case platform::MappedFile::Status::MappingFailed:
-        SetError(info, "Cannot create file mapping.");
-        return false;
-      case platform::MappedFile::Status::MapFailed:
-        SetError(info, "Cannot map file.");
-        return false;
-    }
-
-    size_t blocksOffset = 0;
-    ContainerResult container = ReadReplayHeaders(file.data(), file.size(), info, blocksOffset);
-    InflatedReplay game;
-    if (container.ok) container = InflateBlocks(file.data(), file.size(), blocksOffset, info, game);
-    if (!container.ok) {
-      if (!container.error.empty()) SetError(info, container.error);
-    } else {
-      ParseBuffer(info, game.data.get(), game.size,
-                  BufferRequest{data->ParseMode, data->TranslateTexts != 0,
-                                data->WriteDebugFile != 0, data->WriteCompData != 0, true, false});
-      result = true;
-    }
   } catch (const CError& error) {
     SetError(info, error.what());
-    result = false;
+    return nullptr;
+  }
+  if (data->ParseMode == VANTREL_PARSE_ACTIONS) {
+    SetError(info, kActionsModeInParseReplay);
+    return nullptr;
+  }
+  return &info;
+}
+
+bool ReplayParser::ParseReplayBytes(GeneralInfo& info, const ParserData& data, const uint8_t* bytes,
+                                    size_t size) {
+  try {
+    size_t blocksOffset = 0;
+    ContainerResult container = ReadReplayHeaders(bytes, size, info, blocksOffset);
+    InflatedReplay game;
+    if (container.ok) container = InflateBlocks(bytes, size, blocksOffset, info, game);
+    if (!container.ok) {
+      if (!container.error.empty()) SetError(info, container.error);
+      return false;
+    }
+    ParseBuffer(info, game.data.get(), game.size,
+                BufferRequest{data.ParseMode, data.TranslateTexts != 0, data.WriteDebugFile != 0,
+                              data.WriteCompData != 0, true, false});
+    return true;
+  } catch (const CError& error) {
+    SetError(info, error.what());
   } catch (const std::bad_alloc&) {
     SetError(info, "Memory allocation failed!");
-    result = false;
   }
+  return false;
+}
+
+bool ReplayParser::ParseReplay(ParserData* data, const char* fileName) {
+  GeneralInfo* info = BeginReplay(data);
+  if (info == nullptr) return false;
+  platform::MappedFile file;
+  switch (file.Open(fileName)) {
+    case platform::MappedFile::Status::Ok:
+      break;
+    case platform::MappedFile::Status::OpenFailed:
+      SetError(*info, "Cannot open file.");
+      return false;
+    case platform::MappedFile::Status::MappingFailed:
+      SetError(*info, "Cannot create file mapping.");
+      return false;
+    case platform::MappedFile::Status::MapFailed:
+      SetError(*info, "Cannot map file.");
+      return false;
+  }
+  const bool result = ParseReplayBytes(*info, *data, file.data(), file.size());
   if (!file.Close()) Log("Library: cannot unmap file.\n");
   return result;
+}
+
+bool ReplayParser::ParseReplayData(ParserData* data, const uint8_t* bytes, size_t size) {
+  GeneralInfo* info = BeginReplay(data);
+  if (info == nullptr) return false;
+  static const uint8_t kNoBytes[1] = {};
+  return ParseReplayBytes(*info, *data, bytes != nullptr ? bytes : kNoBytes,
+                          bytes != nullptr ? size : 0);
 }
 
 int32_t ReplayParser::ParseCompressedData(CompressedDataParams* params) {

@@ -27,6 +27,10 @@ class ReplayParser {
   ~ReplayParser();
 
   bool ParseReplay(ParserData* data, const char* fileName);
+  // Parses the `size` bytes of a replay file already in memory exactly as ParseReplay parses a
+  // mapped file (same results and error texts; an empty buffer is a file truncated inside its
+  // header). The bytes stay the caller's and are not needed after the call.
+  bool ParseReplayData(ParserData* data, const uint8_t* bytes, size_t size);
   int32_t ParseCompressedData(CompressedDataParams* params);
   int32_t TranslateDataMessage(const ActionRecord* action, char** text);
 
@@ -45,6 +49,12 @@ class ReplayParser {
   void SetError(GeneralInfo& info, const std::string& text);
   // Clears the results and the parse state before a parse.
   void Reset(GeneralInfo& info);
+  // The steps of ParseReplay before the file is read: the log, the pointer checks, the reset and
+  // the mode check. Null when the parse ends there (false).
+  GeneralInfo* BeginReplay(ParserData* data);
+  // The container and the game of a replay file's bytes.
+  bool ParseReplayBytes(GeneralInfo& info, const ParserData& data, const uint8_t* bytes,
+                        size_t size);
   // Reads the game from a decompressed buffer (steps after the container).
   // What a parse of a buffer is asked to do besides the mode.
   struct BufferRequest {

@@ -6,11 +6,13 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "gamedata/log.h"
 #include "replay_parser.h"
 #include "support/game_builder.h"
 #include "support/replay_writer.h"
+#include "support/sample_replay.h"
 #include "support/temp_dir.h"
 
 using namespace testsupport;
@@ -215,6 +217,54 @@ TEST_F(ParseReplayTest, CompressedDataLogsThroughTheLastParseAndOpensTheParserLo
   EXPECT_EQ(info_.ErrorText, nullptr);
   EXPECT_NE(LogText().find(": %Start parsing\n"), std::string::npos);
   EXPECT_TRUE(std::filesystem::exists(dir_.File("parser_log.txt")));
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::string> EntryTexts(const GeneralInfo& info) {
+  std::vector<std::string> texts;
+  for (const TextNode* node = info.Texts; node != nullptr; node = node->Next)
+    texts.emplace_back(node->Text);
+  return texts;
+}
+
+// The bytes of a file parsed in memory give what the file gives, damaged files included.
+TEST(ParseReplayData, GivesWhatTheFileGives) {
+  testsupport::TempDir dir;
+  const testsupport::Bytes whole = testsupport::SampleReplay();
+  for (size_t size : {whole.size(), whole.size() - 40, size_t{60}, size_t{0}}) {
+    SCOPED_TRACE(size);
+    const testsupport::Bytes bytes(whole.begin(),
+                                   whole.begin() + static_cast<std::ptrdiff_t>(size));
+    vantrel::ReplayParser fromFile, fromMemory;
+    GeneralInfo fileInfo{}, memoryInfo{};
+    ParserData fileRequest{}, memoryRequest{};
+    fileRequest.GeneralInfo = &fileInfo;
+    memoryRequest.GeneralInfo = &memoryInfo;
+    fileRequest.TranslateTexts = memoryRequest.TranslateTexts = 1;
+    const bool fileResult = fromFile.ParseReplay(&fileRequest, dir.Write("r.w3g", bytes).c_str());
+    const bool memoryResult =
+        fromMemory.ParseReplayData(&memoryRequest, bytes.data(), bytes.size());
+    if (size == 0) {
+      // An empty file cannot be mapped; empty bytes are a file that ends inside its header.
+      EXPECT_FALSE(memoryResult);
+      EXPECT_STREQ(memoryInfo.ErrorText, "Replay file is truncated: it ends inside its header.");
+      continue;
+    }
+    EXPECT_EQ(memoryResult, fileResult);
+    EXPECT_EQ(memoryInfo.ErrorText == nullptr, fileInfo.ErrorText == nullptr);
+    if (fileInfo.ErrorText != nullptr) {
+      EXPECT_STREQ(memoryInfo.ErrorText, fileInfo.ErrorText);
+    }
+    EXPECT_EQ(memoryInfo.PlayerCount, fileInfo.PlayerCount);
+    EXPECT_EQ(memoryInfo.DecompressedSize, fileInfo.DecompressedSize);
+    EXPECT_EQ(EntryTexts(memoryInfo), EntryTexts(fileInfo));
+    if (size == whole.size()) {
+      EXPECT_FALSE(EntryTexts(fileInfo).empty());
+    }
+  }
 }
 
 }  // namespace

@@ -1,0 +1,258 @@
+#include "entry_points.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "byte_reader.h"
+#include "game_start.h"
+#include "gamedata/errors.h"
+#include "gamedata/memory_manager.h"
+#include "gamedata/mpq_data_reader.h"
+#include "gamedata/object_catalogue.h"
+#include "gamedata/object_editor.h"
+#include "gamedata/profile_text.h"
+#include "gamedata/slk_parser.h"
+#include "ostrak.h"
+#include "replay_parser.h"
+#include "vantrel.h"
+
+namespace quorvel::fuzz {
+namespace {
+
+// Reads a text the way a consumer of the results would, so that a missing terminator or a
+// pointer outside its allocation shows up under the sanitizers.
+size_t Touch(const char* text) {
+  return text != nullptr ? std::strlen(text) : 0;
+}
+
+void TouchResults(const GeneralInfo& info) {
+  Touch(info.GameName);
+  Touch(info.MapName);
+  Touch(info.GameCreatorName);
+  Touch(info.ErrorText);
+  for (const PlayerRecord* player = info.Players; player != nullptr; player = player->Next) {
+    Touch(player->PlayerName);
+    for (const HeroNode* hero = player->Heroes; hero != nullptr; hero = hero->Next) {
+      for (const EventNode* skill = hero->Skills; skill != nullptr; skill = skill->Next)
+        Touch(static_cast<const AbilityData*>(skill->Fields)->ItemID);
+    }
+  }
+  for (const TextNode* node = info.Texts; node != nullptr; node = node->Next)
+    Touch(node->Text);
+}
+
+// A small catalogue in the shape of the standard data: a hero of each kind with its skills, a
+// unit, a building, an upgrade and an item, so that ability commands make every kind of event.
+TMPQDataReader& Catalogue() {
+  static TMPQDataReader* reader = [] {
+    auto* made = new TMPQDataReader();
+    TCustomMemoryManager& memory = made->StandardMemory;
+    const auto make = [&](std::vector<std::pair<const char*, const char*>> named, uint8_t type,
+                          uint32_t& count) {
+      auto* entries = memory.New<ObjectEntry>(named.size());
+      for (size_t i = 0; i < named.size(); ++i) {
+        std::strcpy(entries[i].Id, named[i].first);
+        entries[i].Type = type;
+        AddProperty(&entries[i], "Name", named[i].second, memory);
+      }
+      count = static_cast<uint32_t>(named.size());
+      return entries;
+    };
+    RaceGroup& human = made->RaceGroups[2];
+    human.Units = make({{"hpea", "Peasant"}}, kObjectUnit, human.UnitCount);
+    human.Buildings = make({{"hbar", "Barracks"}}, kObjectBuilding, human.BuildingCount);
+    human.Heroes = make({{"Hamg", "Archmage"}, {"Hpal", "Paladin"}}, kObjectHero, human.HeroCount);
+    AddProperty(&human.Heroes[0], "heroAbilList", "AHbz,AHab,AHwe,AHmt", memory);
+    AddProperty(&human.Heroes[1], "heroAbilList", "AHhb,AHds,AHre,AHad", memory);
+    RaceGroup& neutral = made->RaceGroups[kNeutralGroup];
+    neutral.Skills =
+        make({{"AHbz", "Blizzard"}, {"AHhb", "Holy Light"}}, kObjectSkill, neutral.SkillCount);
+    neutral.Upgrades = make({{"Rhde", "Defend"}}, kObjectUpgrade, neutral.UpgradeCount);
+    neutral.Items = make({{"bspd", "Boots of Speed"}}, kObjectItem, neutral.ItemCount);
+    return made;
+  }();
+  return *reader;
+}
+
+int32_t ParseDecompressed(vantrel::ReplayParser& parser, GeneralInfo& info, const uint8_t* data,
+                          size_t size, uint8_t mode, bool translate) {
+  CompressedDataParams params{};
+  params.Data = data;
+  params.DataSize = static_cast<uint32_t>(std::min<size_t>(size, UINT32_MAX));
+  params.GeneralInfo = &info;
+  params.TranslateTexts = translate ? 1 : 0;
+  params.ParseMode = mode;
+  return parser.ParseCompressedData(&params);
+}
+
+// Little-endian writers for the game around a command block.
+void Put16(std::vector<uint8_t>& out, uint32_t value) {
+  out.push_back(static_cast<uint8_t>(value));
+  out.push_back(static_cast<uint8_t>(value >> 8));
+}
+void Put32(std::vector<uint8_t>& out, uint32_t value) {
+  Put16(out, value & 0xFFFF);
+  Put16(out, value >> 16);
+}
+
+}  // namespace
+
+void ReplayFile(const uint8_t* data, size_t size) {
+  vantrel::ReplayParser parser;
+  GeneralInfo info{};
+  ParserData request{};
+  request.GeneralInfo = &info;
+  request.TranslateTexts = 1;
+  request.ParseMode = VANTREL_PARSE_FULL;
+  parser.ParseReplayData(&request, data, size);
+  TouchResults(info);
+}
+
+void CompressedData(const uint8_t* data, size_t size) {
+  if (size == 0) return;
+  const uint8_t selector = data[0];
+  vantrel::ReplayParser parser;
+  GeneralInfo info{};
+  info.DataReader = &Catalogue();
+  const uint8_t mode = (selector & 1) != 0 ? VANTREL_PARSE_GAME_START : VANTREL_PARSE_FULL;
+  ParseDecompressed(parser, info, data + 1, size - 1, mode, true);
+  TouchResults(info);
+  if (mode == VANTREL_PARSE_GAME_START && (selector & 2) != 0) {
+    ParseDecompressed(parser, info, data + 1, size - 1, VANTREL_PARSE_ACTIONS, true);
+    TouchResults(info);
+  }
+}
+
+void GameStart(const uint8_t* data, size_t size) {
+  TCustomMemoryManager pool;
+  vantrel::ParseState state;
+  GeneralInfo info{};
+  info.PlayerCount = -1;
+  vantrel::ParseContext context{info, pool, state, nullptr};
+  vantrel::ByteReader reader(data, size);
+  try {
+    vantrel::ParseGameStart(reader, context);
+  } catch (const CError&) {
+  }
+  TouchResults(info);
+  for (const SlotRecord* slot = info.Slots; slot != nullptr; slot = slot->Next) {
+    if (slot->Player != nullptr) Touch(slot->Player->PlayerName);
+  }
+}
+
+void CommandBlock(const uint8_t* data, size_t size) {
+  if (size == 0) return;
+  const uint8_t player = data[0];
+  // The block travels in a time slot whose length is a 16-bit word that also covers the
+  // increment and the block header.
+  const size_t blockSize = std::min<size_t>(size - 1, 0xFFFF - 5);
+  std::vector<uint8_t> game(4, 0);
+  // Host 1 "A" and player 2 "B", no settings, then two used slots in teams 0 and 1.
+  const uint8_t host[] = {0x00, 0x01, 'A', 0x00, 0x01, 0x00, 'G', 0x00, 0x00, 0x00};
+  game.insert(game.end(), std::begin(host), std::end(host));
+  Put32(game, 2);
+  game.insert(game.end(), {9, 0, 0, 0, 0, 0, 0, 0});
+  const uint8_t further[] = {0x16, 0x02, 'B', 0x00, 0x01, 0x00, 0, 0, 0, 0};
+  game.insert(game.end(), std::begin(further), std::end(further));
+  game.insert(game.end(), {0x19});
+  Put16(game, 1 + 2 * 9 + 6);
+  game.push_back(2);
+  game.insert(game.end(), {1, 100, 2, 0, 0, 0, 1, 1, 100});
+  game.insert(game.end(), {2, 100, 2, 0, 1, 1, 1, 1, 100});
+  Put32(game, 0x12345678);
+  game.insert(game.end(), {0, 2});
+  game.push_back(0x1F);
+  Put16(game, static_cast<uint32_t>(2 + 3 + blockSize));
+  Put16(game, 250);
+  game.push_back(player);
+  Put16(game, static_cast<uint32_t>(blockSize));
+  game.insert(game.end(), data + 1, data + 1 + blockSize);
+  game.insert(game.end(), 4, 0);
+
+  vantrel::ReplayParser parser;
+  GeneralInfo info{};
+  info.DataReader = &Catalogue();
+  ParseDecompressed(parser, info, game.data(), game.size(), VANTREL_PARSE_FULL, true);
+  TouchResults(info);
+}
+
+void BlpData(const uint8_t* data, size_t size) {
+  static TCustomMemoryManager memory;
+  static const bool ready = InitBLPParser(&memory);
+  static std::vector<uint8_t> image(OSTRAK_IMAGE_BUFFER_SIZE);
+  if (!ready) return;
+  const size_t copied = std::min<size_t>(size, image.size());
+  std::fill(std::copy_n(data, copied, image.begin()), image.end(), uint8_t{0});
+  if (BlpBitmap** cell = ParseBlpData(image.data())) {
+    const BlpBitmap& bitmap = **cell;
+    // The last pixel byte of the bitmap, which must lie inside the manager's allocation.
+    if (bitmap.Height > 0 && bitmap.Stride > 0) {
+      volatile uint8_t last = bitmap.Pixels[size_t{bitmap.Stride} * bitmap.Height - 1];
+      (void)last;
+    }
+  }
+  // Results live until the manager frees its blocks: give them back now and then.
+  size_t blocks = 0;
+  for (const MemoryBlock* block = memory.Blocks; block != nullptr; block = block->Next)
+    ++blocks;
+  if (blocks > 4) memory.FreeAll();
+}
+
+void SlkTable(const uint8_t* data, size_t size) {
+  TSLKParser parser;
+  try {
+    parser.Parse(data, size);
+  } catch (const CError&) {
+    return;
+  }
+  // Every cell pointer is read; the texts of the first cells are read through.
+  size_t texts = 0;
+  for (int32_t column = 0; column < parser.ColumnCount; ++column) {
+    for (int32_t row = 0; row < parser.RowCount; ++row) {
+      const char* cell = parser.Cell(column, row);
+      if (cell != nullptr && texts++ < 4096) Touch(cell);
+    }
+  }
+}
+
+void ProfileText(const uint8_t* data, size_t size) {
+  class Reader : public ProfileConsumer {
+   public:
+    void Section(const char* id) override { total_ += Touch(id); }
+    void Pair(const char* key, const char* value) override { total_ += Touch(key) + Touch(value); }
+
+   private:
+    size_t total_ = 0;
+  } reader;
+  ReadProfile(data, size, reader);
+}
+
+void ObjectEditor(const uint8_t* data, size_t size) {
+  if (size == 0) return;
+  auto editor = std::make_unique<TObjectEditorData>();
+  editor->Parse(data + 1, size - 1, (data[0] & 1) != 0);
+  for (const ObjectEditorTable* table : {&editor->ModifiedObjects, &editor->AddedObjects}) {
+    for (uint32_t i = 0; i < table->ObjectCount; ++i) {
+      const ObjectEditorObject& object = table->Objects[i];
+      for (uint32_t k = 0; k < object.ModCount; ++k) {
+        if (object.Mods[k].VarType == kObjectModString) Touch(object.Mods[k].ModValue.Text);
+      }
+    }
+  }
+}
+
+void TranslateEntries(const uint8_t* data, size_t size) {
+  vantrel::ReplayParser parser;
+  GeneralInfo info{};
+  info.DataReader = &Catalogue();
+  ParseDecompressed(parser, info, data, size, VANTREL_PARSE_FULL, false);
+  for (const ActionRecord* action = info.Actions; action != nullptr; action = action->Next) {
+    char* text = nullptr;
+    parser.TranslateDataMessage(action, &text);
+    Touch(text);
+  }
+}
+
+}  // namespace quorvel::fuzz
