@@ -9,6 +9,7 @@
 #include "gamedata/log.h"
 #include "gamedata/mpq_data_reader.h"
 #include "gamedata/object_catalogue.h"
+#include "gamedata/replay_format.h"
 #include "platform/program_dir.h"
 #include "vantrel_module.h"
 
@@ -265,7 +266,7 @@ bool PrintInfo(VantrelModule& vantrel, const char* file, bool quick, TMPQDataRea
     vantrel.FreeParserData(&info);
     return false;
   }
-  std::printf("  Version:       1.%u\n", info.GameVersion);
+  std::printf("  Version:       %s\n", vantrel::VersionText(info.GameVersion).c_str());
   std::printf("  Build:         %u\n", info.BuildNumber);
   std::printf("  Length:        %s\n", LengthText(info.ReplayLength).c_str());
   std::printf("  Header:        version %u, %u bytes\n", info.HeaderVersion, info.HeaderSize);

@@ -8,6 +8,7 @@
 #include "gamedata/log.h"
 #include "gamedata/memory_manager.h"
 #include "gamedata/profile_text.h"
+#include "gamedata/replay_format.h"
 #include "object_lookup.h"
 
 namespace vantrel {
@@ -93,6 +94,11 @@ class ActionReader {
     reader_.Skip(4);
   }
   void Skip(size_t count) { ok_ = ok_ && reader_.Skip(count); }
+  void SkipText() {
+    const char* text = nullptr;
+    size_t length = 0;
+    ok_ = ok_ && reader_.Text(text, length);
+  }
   // A zero-terminated text, copied into the pool.
   char* Text(TCustomMemoryManager& pool) {
     const char* text = nullptr;
@@ -106,6 +112,50 @@ class ActionReader {
   bool ok_ = true;
 };
 
+// Actions that versions after 1.26 added, stepped over by their lengths so that the actions after
+// them in the block are still read. They make no entry and are not counted. What is relied on,
+// from the bytes of the replays named:
+//  - 0x6B, a map's synchronised value: three zero-terminated texts and a u32 ("MMD.Dat",
+//    "val:1", "init pid 0 ...", then four bytes, in w3gjs/132_reforged_metadata_ghostplayer.w3g);
+//  - 1.31 to 1.36: 0x7A and 0x78 with 20 bytes (five u32: "7a 3c080000 3c080000 38030800
+//    20000000 00000000" in w3gjs/131_action0x7a.w3g), 0x7B with 16 bytes (in every 1.32 and 1.34
+//    replay: 17 bytes to the end of the block when last, 32 when a 15-byte ability follows);
+//  - 2.0 renumbers the ids above 0x77 one down: 0x77 with 20 bytes, 0x79 with 20 and 0x7A with 16
+//    (w3gjs/200_148249993_Edo_Leon_Tidehunters_12.w3g).
+bool SkipLaterAction(uint8_t id, ActionReader& in, const ReplayFormat& format) {
+  const bool renumbered = format.major >= 2;
+  switch (id) {
+    case 0x6B: {
+      in.SkipText();
+      in.SkipText();
+      in.SkipText();
+      in.Skip(4);
+      return true;
+    }
+    case 0x77:
+      if (!renumbered) return false;
+      in.Skip(20);
+      return true;
+    case 0x78:
+      if (renumbered) return false;
+      in.Skip(20);
+      return true;
+    case 0x79:
+      if (!renumbered) return false;
+      in.Skip(20);
+      return true;
+    case 0x7A:
+      in.Skip(renumbered ? 16 : 20);
+      return true;
+    case 0x7B:
+      if (renumbered) return false;
+      in.Skip(16);
+      return true;
+    default:
+      return false;
+  }
+}
+
 class BlockDecoder {
  public:
   BlockDecoder(ParseContext& context, uint8_t player, const GameTime& time)
@@ -114,7 +164,8 @@ class BlockDecoder {
         pool_(context.pool),
         player_(player),
         time_(time),
-        record_(context.state.playerById[player]) {}
+        record_(context.state.playerById[player]),
+        format_(FormatOf(context.info.GameVersion, context.info.BuildNumber)) {}
 
   void Decode(const uint8_t* actions, size_t size);
 
@@ -139,6 +190,7 @@ class BlockDecoder {
   uint8_t player_;
   GameTime time_;
   PlayerRecord* record_;
+  ReplayFormat format_;
 };
 
 ActionRecord* BlockDecoder::Entry(uint8_t id, bool counted, void* fields) {
@@ -514,7 +566,7 @@ void BlockDecoder::Decode(const uint8_t* actions, size_t size) {
         break;
       }
       default:
-        known = false;
+        known = !format_.classic && SkipLaterAction(id, in, format_);
         break;
     }
     if (!known || !in.ok()) {

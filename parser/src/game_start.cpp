@@ -9,6 +9,7 @@
 #include "gamedata/log.h"
 #include "gamedata/memory_manager.h"
 #include "gamedata/profile_text.h"
+#include "gamedata/replay_format.h"
 
 namespace vantrel {
 namespace {
@@ -168,8 +169,18 @@ void ParseGameStart(ByteReader& reader, ParseContext& context) {
   Need(reader.Text(text, length));
   info.GameName = Name(context, text, length);
 
+  const ReplayFormat format = FormatOf(info.GameVersion, info.BuildNumber);
   LogStep(context.log, 2);
-  Need(reader.Skip(1));
+  if (format.reforged) {
+    // From 1.32 a second text follows the game name (empty for most games, the password of a
+    // private one: "hunter2" in w3gjs/132_reforged_hunter2_privatestring.w3g); older versions
+    // write the single zero byte of an empty one.
+    const char* second = nullptr;
+    size_t secondLength = 0;
+    Need(reader.Text(second, secondLength));
+  } else {
+    Need(reader.Skip(1));
+  }
   const char* encoded = nullptr;
   size_t encodedLength = 0;
   Need(reader.Text(encoded, encodedLength));
@@ -194,6 +205,18 @@ void ParseGameStart(ByteReader& reader, ParseContext& context) {
     if (playerCount >= VANTREL_MAX_PLAYER_ENTRIES) throw CError(kTooManyPlayers);
     addPlayer(ReadPlayer(reader, context));
     Need(reader.Skip(4));
+  }
+
+  if (format.reforged) {
+    // From 1.32 records of their own stand between the players and the slot table: an id (0x39,
+    // from 2.0.2 0x38), a subtype, a 32-bit length and that many bytes (the players' account
+    // data, seen in w3gjs/132_reforged_metadata_ghostplayer.w3g and 200_2.0.2-Melee.w3g). They
+    // are stepped over.
+    while (reader.Has(1) && (*reader.current() == 0x39 || *reader.current() == 0x38)) {
+      uint8_t id = 0, subtype = 0;
+      uint32_t length = 0;
+      Need(reader.U8(id) && reader.U8(subtype) && reader.U32(length) && reader.Skip(length));
+    }
   }
 
   LogStep(context.log, 6);

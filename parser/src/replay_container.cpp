@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "byte_reader.h"
+#include "gamedata/replay_format.h"
 
 namespace vantrel {
 namespace {
@@ -71,6 +73,17 @@ void InflatedReplay::FreeDeleter::operator()(uint8_t* p) const {
 
 ContainerResult ReadReplayHeaders(const uint8_t* file, size_t fileSize, GeneralInfo& info,
                                   size_t& blocksOffset) {
+  // One platform wraps its replays: "GRBN", its own data, then the whole replay. The replay is
+  // found by its magic text (the wrapper's data is compressed, so the text does not occur in it
+  // by chance before the replay).
+  if (fileSize >= 4 && std::memcmp(file, "GRBN", 4) == 0) {
+    const std::string_view bytes(reinterpret_cast<const char*>(file), fileSize);
+    const size_t start = bytes.find(std::string_view(kReplayMagic, kReplayMagicSize), 4);
+    if (start == std::string_view::npos) return kNotReplay;
+    ContainerResult inner = ReadReplayHeaders(file + start, fileSize - start, info, blocksOffset);
+    blocksOffset += start;
+    return inner;
+  }
   // A file shorter than the magic text is not a replay unless what it has is the magic's start.
   const size_t magicBytes = std::min(fileSize, kReplayMagicSize);
   if (std::memcmp(file, kReplayMagic, magicBytes) != 0) return kNotReplay;
@@ -105,10 +118,14 @@ ContainerResult ReadReplayHeaders(const uint8_t* file, size_t fileSize, GeneralI
 
 ContainerResult InflateBlocks(const uint8_t* file, size_t fileSize, size_t blocksOffset,
                               const GeneralInfo& info, InflatedReplay& out) {
-  // The blocks can yield at most 32767 bytes each, and there can be no more of them than block
-  // headers fit in the file: a header that claims more is refused before anything is allocated.
-  const uint64_t blocksInFile = (fileSize - std::min(fileSize, blocksOffset)) / kBlockHeaderSize;
-  const uint64_t producible = std::min<uint64_t>(info.BlockCount, blocksInFile) * kMaxBlockOutput;
+  // From 1.32 a block header holds 32-bit sizes.
+  const bool wide = FormatOf(info.GameVersion, info.BuildNumber).reforged;
+  const size_t headerSize = wide ? kWideBlockHeaderSize : kBlockHeaderSize;
+  const uint32_t maxOutput = wide ? kMaxWideBlockOutput : kMaxBlockOutput;
+  // There can be no more blocks than headers fit in the file, each yielding at most maxOutput
+  // bytes: a header that claims more is refused before anything is allocated.
+  const uint64_t blocksInFile = (fileSize - std::min(fileSize, blocksOffset)) / headerSize;
+  const uint64_t producible = std::min<uint64_t>(info.BlockCount, blocksInFile) * maxOutput;
   if (info.DecompressedSize > producible) return Fail("Fail to allocate memory");
 
   // Zero-filled: what the blocks do not cover reads as the zero bytes that end the game.
@@ -122,18 +139,29 @@ ContainerResult InflateBlocks(const uint8_t* file, size_t fileSize, size_t block
   BlockInflater inflater;
   for (uint32_t index = 0; index < info.BlockCount; ++index) {
     ByteReader header(file + in, fileSize - in);
-    uint16_t compressedLength = 0, rawLength = 0;
-    if (!header.U16(compressedLength) || !header.U16(rawLength) || !header.Skip(4)) {
-      return Fail(TruncatedBlock(index, info.BlockCount));
+    uint32_t compressedLength = 0, nominal = 0;
+    bool complete = false;
+    if (wide) {
+      complete = header.U32(compressedLength) && header.U32(nominal) && header.Skip(4);
+    } else {
+      // The decompressed length is read as a signed 16-bit value. A negative one cannot be
+      // produced by any stream and is a size mismatch.
+      uint16_t compressed16 = 0, raw16 = 0;
+      complete = header.U16(compressed16) && header.U16(raw16) && header.Skip(4);
+      if (complete && static_cast<int16_t>(raw16) < 0) {
+        return Fail("Zlib data size and data size in replay does not match");
+      }
+      compressedLength = compressed16;
+      nominal = raw16;
     }
+    if (!complete) return Fail(TruncatedBlock(index, info.BlockCount));
     // The nominal length of the last block runs past the end of the data: it is cut to what
-    // remains. A negative length cannot be produced by any stream and is a size mismatch.
-    const int16_t nominal = static_cast<int16_t>(rawLength);
-    if (nominal < 0) return Fail("Zlib data size and data size in replay does not match");
-    const uint32_t expected = std::min<uint32_t>(static_cast<uint32_t>(nominal), remaining);
+    // remains.
+    if (nominal > maxOutput) return Fail("Zlib data size and data size in replay does not match");
+    const uint32_t expected = std::min(nominal, remaining);
 
-    if (in + kBlockHeaderSize - blocksOffset > info.DecompressedSize) return Fail("Error");
-    const size_t dataOffset = in + kBlockHeaderSize;
+    if (in + headerSize - blocksOffset > info.DecompressedSize) return Fail("Error");
+    const size_t dataOffset = in + headerSize;
     if (compressedLength > fileSize - dataOffset)
       return Fail(TruncatedBlock(index, info.BlockCount));
 

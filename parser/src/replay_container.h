@@ -16,8 +16,12 @@ constexpr size_t kReplayHeaderSize = 48;
 constexpr size_t kSubHeaderSize0 = 16;
 constexpr size_t kSubHeaderSize1 = 20;
 constexpr size_t kBlockHeaderSize = 8;
+constexpr size_t kWideBlockHeaderSize =
+    12;  // from 1.32: u32 compressed size, u32 size, u32 checksum
 // A block's decompressed length is read as a signed 16-bit value.
 constexpr uint32_t kMaxBlockOutput = 32767;
+// The game writes blocks of 8192 bytes; a 32-bit length is trusted up to 1 MB.
+constexpr uint32_t kMaxWideBlockOutput = 1u << 20;
 constexpr uint32_t kOldestGameVersion = 14;
 
 // The decompressed game: one zero-filled buffer of DecompressedSize bytes.

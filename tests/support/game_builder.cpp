@@ -71,7 +71,7 @@ Bytes GameBuilder::GameStart() const {
   ByteWriter out;
   out.U32(leadingValue);
   WritePlayer(out, hostRecordId, host);
-  out.Text(gameName).U8(0);
+  out.Text(gameName).Text(secondText);
   ByteWriter decoded;
   for (uint8_t byte : settings)
     decoded.U8(byte);
@@ -82,6 +82,7 @@ Bytes GameBuilder::GameStart() const {
     WritePlayer(out, 0x16, player);
     out.U32(0);
   }
+  out.Raw(startRecords);
   out.U8(startRecordId);
   out.U16(sizeOfData.value_or(static_cast<uint16_t>(7 + 9 * slots.size())));
   out.U8(static_cast<uint8_t>(slots.size()));

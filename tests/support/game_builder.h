@@ -51,6 +51,7 @@ struct GameBuilder {
   PlayerEntry host{1, "Host", {0}};
   uint8_t hostRecordId = 0;
   std::string gameName = "Game";
+  std::string secondText;  // the text after the game name: empty (one zero byte) before 1.32
   std::array<uint8_t, 13> settings = {0x02, 0x48, 0x06, 0x00, 0x00, 0x74, 0x00,
                                       0x74, 0x00, 0x78, 0x56, 0x34, 0x12};
   std::string mapPath = "Maps\\FrozenThrone\\(2)EchoIsles.w3x";
@@ -61,6 +62,7 @@ struct GameBuilder {
   uint16_t extraWord = 0;
   uint32_t extraDword = 0;
   std::vector<PlayerEntry> players;  // further players
+  Bytes startRecords;  // what stands between the players and the slot table (1.32 and later)
   uint8_t startRecordId = 0x19;
   std::optional<uint16_t> sizeOfData;  // computed when unset
   std::vector<SlotEntry> slots;

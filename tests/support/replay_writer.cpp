@@ -43,8 +43,8 @@ std::vector<Block> MakeBlocks(const Bytes& game, size_t blockSize) {
     part.resize(blockSize, 0);
     Block block;
     block.compressed = DeflateFlushed(part);
-    block.compressedLength = static_cast<uint16_t>(block.compressed.size());
-    block.decompressedLength = static_cast<uint16_t>(blockSize);
+    block.compressedLength = static_cast<uint32_t>(block.compressed.size());
+    block.decompressedLength = static_cast<uint32_t>(blockSize);
     blocks.push_back(std::move(block));
   }
   return blocks;
@@ -56,10 +56,13 @@ Bytes WriteReplay(const ReplayHeader& header, const std::vector<Block>& blocks,
   const uint32_t headerSize = 48 + subHeaderSize;
   ByteWriter body;
   for (const Block& block : blocks) {
-    body.U16(block.compressedLength)
-        .U16(block.decompressedLength)
-        .U32(block.checksum)
-        .Raw(block.compressed);
+    if (header.wideBlocks) {
+      body.U32(block.compressedLength).U32(block.decompressedLength);
+    } else {
+      body.U16(static_cast<uint16_t>(block.compressedLength))
+          .U16(static_cast<uint16_t>(block.decompressedLength));
+    }
+    body.U32(block.checksum).Raw(block.compressed);
   }
   ByteWriter file;
   file.Text("Warcraft III recorded game", false).U8(0x1A).U8(0);

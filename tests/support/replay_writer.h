@@ -17,8 +17,8 @@ Bytes DeflateFinished(const Bytes& data, int level = 6);
 // One block as it is stored: header values and compressed bytes.
 struct Block {
   Bytes compressed;
-  uint16_t compressedLength = 0;    // stored value; normally compressed.size()
-  uint16_t decompressedLength = 0;  // stored value (read as signed 16-bit by parsers)
+  uint32_t compressedLength = 0;    // stored value; normally compressed.size()
+  uint32_t decompressedLength = 0;  // stored value (16 bits of it in 8-byte headers)
   uint32_t checksum = 0;
 };
 
@@ -35,6 +35,7 @@ struct ReplayHeader {
   uint32_t replayLength = 0;
   uint32_t headerChecksum = 0;
   std::string product = "PX3W";  // header version 1 only
+  bool wideBlocks = false;       // 12-byte block headers (u32 sizes), as replays of 1.32 and later
   std::optional<uint32_t> headerSize;
   std::optional<uint32_t> compressedSize;
   std::optional<uint32_t> decompressedSize;
