@@ -1,16 +1,24 @@
 // quorvel-cli: the replay parser from the command line.
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "bench.h"
 #include "gamedata/log.h"
 #include "gamedata/mpq_data_reader.h"
 #include "gamedata/object_catalogue.h"
 #include "gamedata/replay_format.h"
+#include "json_output.h"
 #include "platform/program_dir.h"
+#include "replay_scan.h"
 #include "vantrel_module.h"
 
 namespace {
@@ -24,9 +32,16 @@ const char kUsage[] =
     "  actions FILE             every entry of the replay as text, one per line\n"
     "  objects [ID...]          what the game data reader knows of these objects (all without "
     "IDs)\n"
+    "  json [--actions] FILE    everything the replay holds as one JSON document (docs/json.md)\n"
+    "                           (--actions: every entry with its fields and text)\n"
+    "  scan [--jobs N] [--quick] PATH...\n"
+    "                           one JSON line per .w3g below the folders (and per file given),\n"
+    "                           parsed on N threads (default: one per core)\n"
+    "  bench [--rounds N] FILE...\n"
+    "                           best of N rounds (default 5) of inflating, parsing and scanning\n"
     "  help                     this text\n"
     "\n"
-    "Options of both commands:\n"
+    "Options of info, actions, objects and json:\n"
     "  --game-dir DIR           read the game's archives (war3.mpq, ...) from DIR\n"
     "  --data-dir DIR           read them from DIR when there is no game folder or it fails\n"
     "                           (default: ParserData in the program folder)\n"
@@ -39,8 +54,23 @@ struct Options {
   std::string logFile;
   bool dataDirGiven = false;
   bool quick = false;
+  bool actions = false;
+  unsigned jobs = 0;    // 0: one per core
+  unsigned rounds = 5;  // of bench
   std::vector<const char*> arguments;
 };
+
+// A count option's value: a whole number from 1 to 4096.
+bool ParseCount(const std::string& option, const std::string& text, unsigned& count) {
+  char* end = nullptr;
+  const unsigned long value = std::strtoul(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || value < 1 || value > 4096) {
+    std::fprintf(stderr, "quorvel-cli: %s needs a number from 1 to 4096\n", option.c_str());
+    return false;
+  }
+  count = static_cast<unsigned>(value);
+  return true;
+}
 
 // Takes the options out of the arguments; false (with a message) for a malformed one.
 bool ParseOptions(const std::vector<const char*>& arguments, Options& options) {
@@ -62,6 +92,13 @@ bool ParseOptions(const std::vector<const char*>& arguments, Options& options) {
       if (!value(options.logFile)) return false;
     } else if (argument == "--quick") {
       options.quick = true;
+    } else if (argument == "--actions") {
+      options.actions = true;
+    } else if (argument == "--jobs" || argument == "--rounds") {
+      std::string text;
+      if (!value(text) ||
+          !ParseCount(argument, text, argument == "--jobs" ? options.jobs : options.rounds))
+        return false;
     } else {
       options.arguments.push_back(arguments[i]);
     }
@@ -108,16 +145,6 @@ std::string TimeText(const GameTime& time) {
   return text;
 }
 
-// The race of a slot: the first race flag that is set.
-const char* RaceText(uint32_t flags) {
-  if (flags & 0x01) return "Human";
-  if (flags & 0x02) return "Orc";
-  if (flags & 0x04) return "NightElf";
-  if (flags & 0x08) return "Undead";
-  if (flags & 0x20) return "Random";
-  return "Undefined";
-}
-
 const char* SlotStatusText(uint8_t status) {
   switch (status) {
     case 0:
@@ -162,7 +189,7 @@ void PrintGame(const VantrelModule& vantrel, const GeneralInfo& info) {
                              : slot->IsHuman         ? std::string("-")
                                                      : "Computer";
     std::printf("    %-3d %-16s %4d %6d %-9s %-6s %-8s %d\n", slot->PlayerID, name.c_str(),
-                slot->TeamNumber, slot->ColorNumber, RaceText(slot->Race),
+                slot->TeamNumber, slot->ColorNumber, quorvel::cli::RaceText(slot->Race),
                 SlotStatusText(slot->SlotStatus), slot->IsHuman ? "human" : "computer",
                 slot->PlayerHandicap);
   }
@@ -350,6 +377,71 @@ int Actions(const std::vector<const char*>& arguments) {
   return complete ? 0 : 1;
 }
 
+int PrintJson(const std::vector<const char*>& arguments) {
+  Session session;
+  if (const int failed = session.Open(arguments)) return failed;
+  const Options& options = session.options;
+  if (options.arguments.size() != 1) {
+    std::fputs("quorvel-cli json: give one replay\n", stderr);
+    return 2;
+  }
+  const char* file = options.arguments[0];
+  GeneralInfo info{};
+  info.DataReader = session.reader.get();
+  ParserData request{};
+  request.GeneralInfo = &info;
+  request.LogObject = session.log.get();
+  // The entry texts are made by the document itself, entry by entry.
+  request.TranslateTexts = 0;
+  const bool parsed = session.vantrel.ParseReplay(&request, file);
+  quorvel::cli::Json document = quorvel::cli::Json::object();
+  document["file"] = file;
+  if (parsed) {
+    document.update(quorvel::cli::ReplayJson(
+        info, quorvel::cli::JsonRequest{options.actions, session.log.get()}));
+  } else {
+    document["error"] = info.ErrorText != nullptr ? info.ErrorText : "not a replay file";
+  }
+  const bool complete = parsed && info.ErrorText == nullptr;
+  session.vantrel.FreeParserData(&info);
+  std::printf("%s\n", quorvel::cli::JsonLine(document).c_str());
+  return complete ? 0 : 1;
+}
+
+int ScanPaths(const std::vector<const char*>& arguments) {
+  Options options;
+  if (!ParseOptions(arguments, options)) return 2;
+  if (options.arguments.empty()) {
+    std::fputs("quorvel-cli scan: no folder or file given\n", stderr);
+    return 2;
+  }
+  const std::vector<std::string> files =
+      quorvel::cli::FindReplays({options.arguments.begin(), options.arguments.end()});
+  const unsigned jobs =
+      options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
+  // Progress only for a person watching: standard output stays the lines alone.
+  const bool progress = isatty(STDERR_FILENO) != 0;
+  quorvel::cli::ScanFiles(files, quorvel::cli::ScanRequest{jobs, options.quick},
+                          [&](size_t index, const std::string& line) {
+                            std::printf("%s\n", line.c_str());
+                            if (progress)
+                              std::fprintf(stderr, "\r%zu/%zu", index + 1, files.size());
+                          });
+  if (progress && !files.empty()) std::fputs("\n", stderr);
+  std::fflush(stdout);
+  return 0;
+}
+
+int RunBench(const std::vector<const char*>& arguments) {
+  Options options;
+  if (!ParseOptions(arguments, options)) return 2;
+  if (options.arguments.empty()) {
+    std::fputs("quorvel-cli bench: no replay given\n", stderr);
+    return 2;
+  }
+  return quorvel::cli::Bench({options.arguments.begin(), options.arguments.end()}, options.rounds);
+}
+
 const char* TypeText(uint8_t type) {
   switch (type) {
     case kObjectBuilding:
@@ -425,6 +517,9 @@ int main(int argc, char** argv) {
   if (command == "info") return Info(arguments);
   if (command == "objects") return Objects(arguments);
   if (command == "actions") return Actions(arguments);
+  if (command == "json") return PrintJson(arguments);
+  if (command == "scan") return ScanPaths(arguments);
+  if (command == "bench") return RunBench(arguments);
   std::fprintf(stderr, "quorvel-cli: unknown command '%s'\n\n%s", command.c_str(), kUsage);
   return 2;
 }

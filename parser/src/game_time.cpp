@@ -15,8 +15,38 @@ void AddMilliseconds(GameTime& time, uint32_t milliseconds) {
 }
 
 void FormatGameTime(const GameTime& time, char* out, size_t outSize) {
-  std::snprintf(out, outSize, "%d:%.2d:%.2d.%.3d", time.Hours, time.Minutes, time.Seconds,
-                time.Milliseconds);
+  // Every entry text begins with its time, so this runs once per entry: the normalised times of
+  // a parse (0..9999 hours, fields in range) are written digit by digit, which costs a fraction
+  // of snprintf. Anything else keeps the general form.
+  const bool normalised = time.Hours >= 0 && time.Hours <= 9999 && time.Minutes >= 0 &&
+                          time.Minutes <= 59 && time.Seconds >= 0 && time.Seconds <= 59 &&
+                          time.Milliseconds >= 0 && time.Milliseconds <= 999;
+  if (!normalised || outSize < 17) {
+    std::snprintf(out, outSize, "%d:%.2d:%.2d.%.3d", time.Hours, time.Minutes, time.Seconds,
+                  time.Milliseconds);
+    return;
+  }
+  char* at = out;
+  int hours = time.Hours;
+  char digits[4];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + hours % 10);
+    hours /= 10;
+  } while (hours > 0);
+  while (count > 0)
+    *at++ = digits[--count];
+  *at++ = ':';
+  *at++ = static_cast<char>('0' + time.Minutes / 10);
+  *at++ = static_cast<char>('0' + time.Minutes % 10);
+  *at++ = ':';
+  *at++ = static_cast<char>('0' + time.Seconds / 10);
+  *at++ = static_cast<char>('0' + time.Seconds % 10);
+  *at++ = '.';
+  *at++ = static_cast<char>('0' + time.Milliseconds / 100);
+  *at++ = static_cast<char>('0' + time.Milliseconds / 10 % 10);
+  *at++ = static_cast<char>('0' + time.Milliseconds % 10);
+  *at = '\0';
 }
 
 }  // namespace vantrel
