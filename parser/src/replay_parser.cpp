@@ -273,6 +273,10 @@ void ReplayParser::ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t si
       Log("Library: parsing actions start.\n");
       const size_t walked = WalkActionStream(data, size, streamStart, context);
       if (request.writeCompData) WriteCompData(data + streamStart, walked);
+      // The data ends in zero bytes: anything else after the walk is a stream the walk could not
+      // read to its end.
+      walkReachedEnd_ =
+          std::all_of(data + streamStart + walked, data + size, [](uint8_t b) { return b == 0; });
       DecideWinner(context);
       MergeSubgroups(context);
       Log("Library: parsing actions end.\n");

@@ -41,6 +41,9 @@ class ReplayParser {
   // The log of the last ParseReplay (may be null).
   CLog* log() const { return log_; }
   TCustomMemoryManager& pool() { return pool_; }
+  // Whether the last walk of a block stream read it up to the zero bytes that end the data (an
+  // unknown block id or a damaged block stops it earlier).
+  bool WalkReachedEnd() const { return walkReachedEnd_; }
 
  private:
   void Log(const char* text) const;
@@ -83,6 +86,7 @@ class ReplayParser {
   // Where the block stream of the last parsed game start record begins, for the actions-only mode.
   size_t resumePosition_ = 0;
   bool hasResumePosition_ = false;
+  bool walkReachedEnd_ = false;
   // Texts are formatted here and copied into the pool at their exact length.
   char textBuffer_[8192] = {};
 };

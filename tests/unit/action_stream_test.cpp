@@ -156,6 +156,7 @@ TEST_F(ActionStreamTest, UnknownBlockEndsTheWalkAndKeepsWhatCameBefore) {
   game_.Chat(1, 0, "never read");
   ASSERT_EQ(Parse(), 0);
   EXPECT_EQ(info_.ErrorText, nullptr);
+  EXPECT_FALSE(parser_.WalkReachedEnd());
   const auto entries = Entries();
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(ChatText(entries[1]), "two");
@@ -167,6 +168,7 @@ TEST_F(ActionStreamTest, SkippedBlocksAreStepped) {
   game_.RawStream({0x22, 2, 0x17, 0x17});
   game_.Chat(1, 0, "after the skips");
   ASSERT_EQ(Parse(), 0);
+  EXPECT_TRUE(parser_.WalkReachedEnd());
   const auto entries = Entries();
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(ChatText(entries[0]), "after the skips");

@@ -110,6 +110,7 @@ TEST_P(CorpusGame, AgreesWithTheOtherParser) {
   request.GeneralInfo = &info;
   ASSERT_TRUE(parser.ParseReplay(&request, replay.path.c_str()));
   ASSERT_EQ(info.ErrorText, nullptr) << info.ErrorText;
+  EXPECT_TRUE(parser.WalkReachedEnd()) << "the block stream was not read to its end";
 
   EXPECT_EQ(info.GameName, WithoutTrailingBlanks(peer["gameName"].get<std::string>()));
   EXPECT_EQ(info.MapName, peer["mapPath"].get<std::string>());
