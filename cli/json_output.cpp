@@ -18,12 +18,6 @@ const char* OrEmpty(const char* text) {
   return text != nullptr ? text : "";
 }
 
-std::string TimeText(const GameTime& time) {
-  char text[48];
-  vantrel::FormatGameTime(time, text, sizeof text);
-  return text;
-}
-
 std::string MillisecondsText(uint32_t milliseconds) {
   GameTime time{};
   vantrel::AddMilliseconds(time, milliseconds);
@@ -43,19 +37,6 @@ Json Coded(int64_t value, const char* text) {
 
 Json Race(uint32_t flags) {
   return Json{{"flags", flags}, {"text", RaceText(flags)}};
-}
-
-const char* SlotStatusText(uint8_t status) {
-  switch (status) {
-    case 0:
-      return "empty";
-    case 1:
-      return "closed";
-    case 2:
-      return "used";
-    default:
-      return "unknown";
-  }
 }
 
 // A stored id (reading order) as scripts can use it: the four characters when they are all
@@ -461,6 +442,25 @@ double PlayerApm(const PlayerRecord& player, const GeneralInfo& info) {
   const double minutes = (inGame > 0 ? static_cast<double>(inGame) : info.ReplayLength) / 60000.0;
   if (minutes <= 0) return 0;
   return std::round(player.ActionsTotal / minutes * 10) / 10;
+}
+
+std::string TimeText(const GameTime& time) {
+  char text[48];
+  vantrel::FormatGameTime(time, text, sizeof text);
+  return text;
+}
+
+const char* SlotStatusText(uint8_t status) {
+  switch (status) {
+    case 0:
+      return "empty";
+    case 1:
+      return "closed";
+    case 2:
+      return "used";
+    default:
+      return "unknown";
+  }
 }
 
 const char* RaceText(uint32_t flags) {

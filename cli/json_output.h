@@ -44,6 +44,12 @@ double PlayerApm(const PlayerRecord& player, const GeneralInfo& info);
 // "Undead", "Random"), else "Undefined".
 const char* RaceText(uint32_t flags);
 
+// "empty", "closed", "used" or "unknown".
+const char* SlotStatusText(uint8_t status);
+
+// "%d:%.2d:%.2d.%.3d" (0:05:07.250).
+std::string TimeText(const GameTime& time);
+
 // The race flags that describe a player: its slot's when it has one (what the game started
 // with), else those of its player entry (ladder games).
 uint32_t PlayerRaceFlags(const PlayerRecord& player);

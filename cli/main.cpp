@@ -138,26 +138,6 @@ std::string LengthText(uint32_t milliseconds) {
   return text;
 }
 
-std::string TimeText(const GameTime& time) {
-  char text[48];
-  std::snprintf(text, sizeof text, "%d:%.2d:%.2d.%.3d", time.Hours, time.Minutes, time.Seconds,
-                time.Milliseconds);
-  return text;
-}
-
-const char* SlotStatusText(uint8_t status) {
-  switch (status) {
-    case 0:
-      return "empty";
-    case 1:
-      return "closed";
-    case 2:
-      return "used";
-    default:
-      return "?";
-  }
-}
-
 const char* Text(const char* text) {
   return text != nullptr ? text : "";
 }
@@ -190,20 +170,13 @@ void PrintGame(const VantrelModule& vantrel, const GeneralInfo& info) {
                                                      : "Computer";
     std::printf("    %-3d %-16s %4d %6d %-9s %-6s %-8s %d\n", slot->PlayerID, name.c_str(),
                 slot->TeamNumber, slot->ColorNumber, quorvel::cli::RaceText(slot->Race),
-                SlotStatusText(slot->SlotStatus), slot->IsHuman ? "human" : "computer",
-                slot->PlayerHandicap);
+                quorvel::cli::SlotStatusText(slot->SlotStatus),
+                slot->IsHuman ? "human" : "computer", slot->PlayerHandicap);
   }
   for (const PlayerRecord* player = info.Players; player != nullptr; player = player->Next) {
     if (player->Slot == nullptr)
       std::printf("    %-3d %-16s (no slot)\n", player->PlayerID, Text(player->PlayerName));
   }
-}
-
-// Minutes of a player's game: up to the leave, or the whole replay for a player without one.
-double PlayerMinutes(const PlayerRecord& player, const GeneralInfo& info) {
-  const GameTime& t = player.TimeInGame;
-  const double ms = ((t.Hours * 60.0 + t.Minutes) * 60.0 + t.Seconds) * 1000.0 + t.Milliseconds;
-  return (ms > 0 ? ms : info.ReplayLength) / 60000.0;
 }
 
 // "Name x3, Other x1" for the ids of a list of events, in the order they first appear.
@@ -231,12 +204,11 @@ const char* EventId(const EventNode* node) {
 void PrintPlayers(const VantrelModule& vantrel, const GeneralInfo& info) {
   std::printf("  Players:\n");
   for (const PlayerRecord* player = info.Players; player != nullptr; player = player->Next) {
-    const double minutes = PlayerMinutes(*player, info);
     std::printf("    %s (id %d)%s\n", Text(player->PlayerName), player->PlayerID,
                 player->Winner ? ", winner" : "");
     std::printf("      actions %u, APM %.0f, time in game %s\n", player->ActionsTotal,
-                minutes > 0 ? player->ActionsTotal / minutes : 0.0,
-                TimeText(player->TimeInGame).c_str());
+                quorvel::cli::PlayerApm(*player, info),
+                quorvel::cli::TimeText(player->TimeInGame).c_str());
     std::string heroes;
     for (const HeroNode* hero = player->Heroes; hero != nullptr; hero = hero->Next) {
       if (!heroes.empty()) heroes += ", ";
@@ -268,7 +240,7 @@ void PrintChat(const VantrelModule& vantrel, const GeneralInfo& info) {
     if (!any) std::printf("  Chat:\n");
     any = true;
     const auto* chat = static_cast<const ChatData*>(action->Data);
-    std::printf("    %s %s (%s): %s\n", TimeText(action->Time).c_str(),
+    std::printf("    %s %s (%s): %s\n", quorvel::cli::TimeText(action->Time).c_str(),
                 vantrel.GetPlayerNameByID(&info, action->PlayerID),
                 vantrel.ChatModeToStr(static_cast<int32_t>(chat->ChatMode)), Text(chat->Text));
   }

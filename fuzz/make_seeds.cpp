@@ -1,4 +1,4 @@
-// Writes the seed corpora of the fuzz targets into <out>/<target>/: real files of the corpus
+// Writes seed corpora for the fuzz targets into <out>/<target>/: real files of the corpus
 // folder (replays, their decompressed data, command blocks taken from it, tables, profile texts,
 // object-editor files, textures) and files written by the test fixtures (the sample replay, small
 // games, textures). Seeds are cut so that one run of a target stays quick.

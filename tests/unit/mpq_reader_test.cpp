@@ -439,7 +439,7 @@ TEST_F(MpqReaderTest, LongNamesAreCutTo99CharactersInErrorFile) {
 // --- Images -------------------------------------------------------------------------------------
 
 TEST_F(MpqReaderTest, ImagesAreLookedUpInMapBaseExpansionLocalThenPatch) {
-  // Every archive's copy of an image has bytes of its own (the seed), so the buffer tells which
+  // Every archive's copy of an image has bytes of its own (its own pattern), so the buffer tells which
   // archive was used.
   enum Seed : uint8_t { kMap = 1, kBase, kExpansion, kLocal, kPatch };
   const auto image = [](const std::string& name, Seed seed) {
