@@ -130,7 +130,8 @@ void GameStart(const uint8_t* data, size_t size) {
   vantrel::ParseState state;
   GeneralInfo info{};
   info.PlayerCount = -1;
-  vantrel::ParseContext context{info, pool, state, nullptr};
+  vantrel::ParseContext context{info, pool, state, nullptr,
+                                vantrel::FormatOf(info.GameVersion, info.BuildNumber)};
   vantrel::ByteReader reader(data, size);
   try {
     vantrel::ParseGameStart(reader, context);

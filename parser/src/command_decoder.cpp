@@ -165,7 +165,7 @@ class BlockDecoder {
         player_(player),
         time_(time),
         record_(context.state.playerById[player]),
-        format_(FormatOf(context.info.GameVersion, context.info.BuildNumber)) {}
+        format_(context.format) {}
 
   void Decode(const uint8_t* actions, size_t size);
 

@@ -169,7 +169,7 @@ void ParseGameStart(ByteReader& reader, ParseContext& context) {
   Need(reader.Text(text, length));
   info.GameName = Name(context, text, length);
 
-  const ReplayFormat format = FormatOf(info.GameVersion, info.BuildNumber);
+  const ReplayFormat& format = context.format;
   LogStep(context.log, 2);
   if (format.reforged) {
     // From 1.32 a second text follows the game name (empty for most games, the password of a

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "gamedata/replay_format.h"
 #include "vantrel.h"
 
 struct CLog;
@@ -57,6 +58,8 @@ struct ParseContext {
   TCustomMemoryManager& pool;
   ParseState& state;
   CLog* log;
+  // The layout the replay's version implies (classic when the caller gave no version).
+  ReplayFormat format = {};
 };
 
 }  // namespace vantrel

@@ -239,7 +239,7 @@ void ReplayParser::ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t si
                                const BufferRequest& request) {
   const uint8_t mode = request.mode;
   const bool compressedDataLog = request.compressedDataLog;
-  ParseContext context{info, pool_, state_, log_};
+  ParseContext context{info, pool_, state_, log_, FormatOf(info.GameVersion, info.BuildNumber)};
   try {
     size_t streamStart = resumePosition_;
     if (mode != VANTREL_PARSE_ACTIONS) {
