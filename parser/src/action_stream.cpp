@@ -35,12 +35,12 @@ void ReadChat(ByteReader& reader, ParseContext& context, bool& ok) {
   uint8_t flags = 0;
   uint32_t mode = 0;
   if (!body.U8(flags) || !body.U32(mode)) return;  // too short to be a message: nothing to show
-  const char* text = reinterpret_cast<const char*>(body.current());
-  size_t textLength = body.remaining();
-  if (const char* end = nullptr; body.Text(end, textLength)) text = end;
+  // The text ends at its zero byte, or with the body when it has none.
   auto* chat = context.pool.New<ChatData>();
   chat->ChatMode = mode;
-  chat->Text = DecodeProfileText(text, textLength, &context.pool).release();
+  chat->Text = DecodeProfileText(reinterpret_cast<const char*>(body.current()), body.remaining(),
+                                 &context.pool)
+                   .release();
   AppendEntry(context, player, context.state.gameClock, VANTREL_KIND_CHAT, chat);
 }
 
