@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets in their own clang build folder, makes the seed corpora and runs every
+# Builds the fuzz targets in their own clang build folder, makes seed corpora and runs every
 # target, two at a time.
 #
 #   fuzz/run.sh [-t SECONDS | -r RUNS] [TARGET...]
