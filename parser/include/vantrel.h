@@ -28,10 +28,11 @@
  *
  * Limits. Every byte of a replay is untrusted; what a parse costs is bounded by the file:
  *  - Decompressed data: a block yields at most 32767 bytes and needs at least its 8-byte header
- *    in the file, so a header whose DecompressedSize exceeds
- *    min(BlockCount, block headers that fit in the file) x 32767 is refused with
- *    "Fail to allocate memory" before anything is allocated (at most about 4096 bytes per file
- *    byte, whatever the header claims).
+ *    in the file (from 1.32: at most 1 MB, trusted from its 32-bit length, and a 12-byte header),
+ *    so a header whose DecompressedSize exceeds
+ *    min(BlockCount, block headers that fit in the file) x that maximum is refused with
+ *    "Fail to allocate memory" before anything is allocated (at most about 4 KB per file byte
+ *    for the classic layout, whatever the header claims).
  *  - Results: every entry, field record, event node and text is made from bytes it consumed, so
  *    the result pool grows linearly with the decompressed data, and so does the parse time.
  *  - Players: a game start record with more than VANTREL_MAX_PLAYER_ENTRIES player entries is
