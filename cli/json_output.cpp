@@ -199,6 +199,22 @@ Json Objects(const SelectedObject* node) {
   return list;
 }
 
+// The fields every ability record begins with: flags, the id and the two unknown values.
+template <typename Record>
+void PutAbility(Json& out, const GeneralInfo& info, const Record& f, CLog* log) {
+  out["flags"] = f.Flags;
+  PutId(out, "item", info, f.ItemID, log);
+  out["unknown_a"] = f.UnknownA;
+  out["unknown_b"] = f.UnknownB;
+}
+
+// The target position of an ability record.
+template <typename Record>
+void PutPosition(Json& out, const Record& f) {
+  out["x"] = f.X;
+  out["y"] = f.Y;
+}
+
 // The typed fields of a command (vantrel.h, "Field records, by action id"), null for a command
 // without a field record.
 Json CommandFields(const GeneralInfo& info, const CommandData& command, CLog* log) {
@@ -222,44 +238,29 @@ Json CommandFields(const GeneralInfo& info, const CommandData& command, CLog* lo
       break;
     case 0x10: {
       const auto& f = *static_cast<const AbilityData*>(data);
-      out["flags"] = f.Flags;
-      PutId(out, "item", info, f.ItemID, log);
-      out["unknown_a"] = f.UnknownA;
-      out["unknown_b"] = f.UnknownB;
+      PutAbility(out, info, f, log);
       out["event"] = Coded(f.EventType, vantrel::EventTypeName(f.EventType));
       break;
     }
     case 0x11: {
       const auto& f = *static_cast<const AbilityPositionData*>(data);
-      out["flags"] = f.Flags;
-      PutId(out, "item", info, f.ItemID, log);
-      out["unknown_a"] = f.UnknownA;
-      out["unknown_b"] = f.UnknownB;
-      out["x"] = f.X;
-      out["y"] = f.Y;
+      PutAbility(out, info, f, log);
+      PutPosition(out, f);
       out["event"] = Coded(f.EventType, vantrel::EventTypeName(f.EventType));
       break;
     }
     case 0x12: {
       const auto& f = *static_cast<const AbilityTargetData*>(data);
-      out["flags"] = f.Flags;
-      PutId(out, "item", info, f.ItemID, log);
-      out["unknown_a"] = f.UnknownA;
-      out["unknown_b"] = f.UnknownB;
-      out["x"] = f.X;
-      out["y"] = f.Y;
+      PutAbility(out, info, f, log);
+      PutPosition(out, f);
       out["object1"] = f.Object1;
       out["object2"] = f.Object2;
       break;
     }
     case 0x13: {
       const auto& f = *static_cast<const GiveItemData*>(data);
-      out["flags"] = f.Flags;
-      PutId(out, "item", info, f.ItemID, log);
-      out["unknown_a"] = f.UnknownA;
-      out["unknown_b"] = f.UnknownB;
-      out["x"] = f.X;
-      out["y"] = f.Y;
+      PutAbility(out, info, f, log);
+      PutPosition(out, f);
       out["target1"] = f.Target1;
       out["target2"] = f.Target2;
       out["item1"] = f.Item1;
