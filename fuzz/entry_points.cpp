@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "byte_reader.h"
@@ -15,6 +18,8 @@
 #include "gamedata/profile_text.h"
 #include "gamedata/slk_parser.h"
 #include "ostrak.h"
+#include "platform/pe_version.h"
+#include "platform/wine_registry.h"
 #include "replay_parser.h"
 #include "vantrel.h"
 
@@ -261,6 +266,20 @@ void TranslateEntries(const uint8_t* data, size_t size) {
     char* text = nullptr;
     parser.TranslateDataMessage(action, &text);
     Touch(text);
+  }
+}
+
+void PeVersion(const uint8_t* data, size_t size) {
+  if (const std::optional<std::string> version = platform::FileVersionString(data, size))
+    Touch(version->c_str());
+}
+
+void WineRegistry(const uint8_t* data, size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  constexpr std::string_view kKey = "Software\\Blizzard Entertainment\\Warcraft III";
+  for (const std::string_view name : {"InstallPath", ""}) {
+    if (const std::optional<std::string> value = platform::FindWineRegistryString(text, kKey, name))
+      Touch(value->c_str());
   }
 }
 

@@ -33,6 +33,11 @@ void ObjectEditor(const uint8_t* data, size_t size);
 // ParseCompressedData (mode 0, texts off) on the input, then the ReplayParser's
 // TranslateDataMessage on every entry of the action list.
 void TranslateEntries(const uint8_t* data, size_t size);
+// platform::FileVersionString on the bytes of a PE file.
+void PeVersion(const uint8_t* data, size_t size);
+// platform::FindWineRegistryString on the text of a Wine registry file: the game's folder and
+// the default value of its key.
+void WineRegistry(const uint8_t* data, size_t size);
 
 using Body = void (*)(const uint8_t*, size_t);
 
@@ -51,6 +56,8 @@ inline constexpr Target kTargets[] = {
     {"profile_text", ProfileText},
     {"object_editor", ObjectEditor},
     {"translate_entries", TranslateEntries},
+    {"pe_version", PeVersion},
+    {"wine_registry", WineRegistry},
 };
 
 }  // namespace quorvel::fuzz

@@ -17,6 +17,7 @@
 #include "replay_container.h"
 #include "support/blp_writer.h"
 #include "support/game_builder.h"
+#include "support/pe_writer.h"
 #include "support/replay_writer.h"
 #include "support/sample_replay.h"
 
@@ -287,6 +288,33 @@ void FromFixtures() {
   }
 }
 
+// Version resources in small PE files, and a Wine registry file of a prefix with the game.
+void PlatformFiles() {
+  using namespace testsupport;
+  VersionInfo twoLanguages;
+  twoLanguages.tables = {
+      {"040904b0", {{"CompanyName", "Maker"}, {"FileVersion", "1, 26, 0, 6401"}}},
+      {"041904E3", {{"FileVersion", "1, 26, 0, 6401"}}}};
+  twoLanguages.translations = std::vector<Translation>{{0x0419, 0x04E3}, {0x0409, 0x04B0}};
+  for (const bool pe32Plus : {false, true}) {
+    PeImage image;
+    image.pe32Plus = pe32Plus;
+    const std::string bits = pe32Plus ? "64" : "32";
+    Write("pe_version", "game" + bits + ".dll", PeFile(image));
+    image.resourceData = VersionInfoBlock(twoLanguages);
+    Write("pe_version", "languages" + bits + ".dll", PeFile(image));
+  }
+  const std::string userReg =
+      "WINE REGISTRY Version 2\n"
+      ";; All keys relative to \\\\User\\\\S-1-5-21-0-0-0-1000\n\n#arch=win32\n\n"
+      "[Software\\\\Blizzard Entertainment\\\\Warcraft III] 1700000000\n"
+      "#time=1da1b2c3d4e5f60\n"
+      "\"InstallPath\"=\"C:\\\\Program Files\\\\Warcraft III\\\\\"\n"
+      "\"Build\"=dword:00001ab9\n"
+      "@=str(2):\"\\x0418\\xd83d\\xde00 \\t\\101\\\"\"\n";
+  Write("wine_registry", "user.reg", Bytes(userReg.begin(), userReg.end()));
+}
+
 void Textures(const fs::path& corpus) {
   using namespace testsupport;
   for (uint32_t channels : {1u, 3u, 4u}) {
@@ -336,6 +364,7 @@ int main(int argc, char** argv) {
   }
   g_out = argv[2];
   FromFixtures();
+  PlatformFiles();
   if (fs::is_directory(argv[1])) {
     GameData(argv[1]);
     Textures(argv[1]);

@@ -25,7 +25,7 @@ done
 shift $((OPTIND - 1))
 
 all=(replay_file compressed_data game_start command_block blp_data slk_table profile_text
-     object_editor translate_entries)
+     object_editor translate_entries pe_version wine_registry)
 targets=("$@")
 [[ ${#targets[@]} -gt 0 ]] || targets=("${all[@]}")
 
