@@ -1,4 +1,5 @@
-// Helpers shared by the readers of outside text in this folder; not part of the interface.
+// Text and file reading shared by the readers of outside data in this folder; not part of the
+// interface.
 #pragma once
 
 #include <cstddef>
