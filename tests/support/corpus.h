@@ -31,6 +31,10 @@ void PrintTo(const CorpusReplay& replay, std::ostream* out);
 // A test name made of the row's file ("absent" for the row that stands for a missing corpus).
 std::string CorpusTestName(const CorpusReplay& replay);
 
+// `rows`, or, when it is empty, one row without a file that stands for the absent corpus (a
+// parameterised test needs a row to skip).
+std::vector<CorpusReplay> OrAbsentRow(std::vector<CorpusReplay> rows);
+
 // Every replay row, or nothing when the corpus is absent.
 std::vector<CorpusReplay> CorpusReplays();
 

@@ -295,9 +295,7 @@ TEST(CliJson, WrittenReplayGivesItsKnownDocument) {
 }
 
 std::vector<CorpusReplay> Rows() {
-  std::vector<CorpusReplay> rows = CorpusReplays();
-  if (rows.empty()) rows.push_back(CorpusReplay{});
-  return rows;
+  return testsupport::OrAbsentRow(CorpusReplays());
 }
 
 class CorpusJson : public testing::TestWithParam<CorpusReplay> {};

@@ -46,8 +46,7 @@ std::vector<CorpusReplay> Rows() {
   for (const CorpusReplay& replay : testsupport::CorpusReplays()) {
     if (replay.headerVersion == 1) rows.push_back(replay);
   }
-  if (rows.empty()) rows.push_back(CorpusReplay{});
-  return rows;
+  return testsupport::OrAbsentRow(std::move(rows));
 }
 
 std::string PeerFile(const CorpusReplay& replay) {
