@@ -523,6 +523,13 @@ void TForm1::FillPlayersGrid() {
     PaintPlayerRow(static_cast<int>(i));
     LogPrintf(log_.get(), "Table done...\n");
   }
+  // Text columns grow to what they hold; the picture columns keep their width.
+  for (int column = 0; column < kPlayerColumnCount; ++column) {
+    if (column == kColumnColour || column == kColumnRace || column == kColumnResult) continue;
+    const int width = kPlayerColumnWidths[static_cast<size_t>(column)];
+    playersGrid_->resizeColumnToContents(column);
+    if (playersGrid_->columnWidth(column) < width) playersGrid_->setColumnWidth(column, width);
+  }
 }
 
 void TForm1::PaintPlayerRow(int row) {
