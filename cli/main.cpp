@@ -52,7 +52,6 @@ struct Options {
   std::string gameDir;
   std::string dataDir;
   std::string logFile;
-  bool dataDirGiven = false;
   bool quick = false;
   bool actions = false;
   unsigned jobs = 0;    // 0: one per core
@@ -103,7 +102,6 @@ bool ParseOptions(const std::vector<const char*>& arguments, Options& options) {
       options.arguments.push_back(arguments[i]);
     }
   }
-  options.dataDirGiven = !options.dataDir.empty();
   if (options.dataDir.empty()) options.dataDir = platform::ProgramDirectory() + "ParserData/";
   return true;
 }
@@ -290,13 +288,14 @@ struct Session {
   // The library writes to the log until it is unloaded: it goes before the log.
   ~Session() { vantrel.Unload(); }
 
-  // Parses the options, opens the log, reads the game data when a folder is given, loads the
-  // library. Returns 0, or the exit status of the failure.
+  // Parses the options, opens the log, reads the game data, loads the library. Returns 0, or the
+  // exit status of the failure.
   int Open(const std::vector<const char*>& arguments) {
     if (!ParseOptions(arguments, options)) return 2;
     if (!options.logFile.empty()) log = std::make_unique<CLog>(options.logFile.c_str());
-    // Object names need the game data; without a folder given the names stay identifiers.
-    if (!options.gameDir.empty() || options.dataDirGiven) reader = ReadGameData(options, log.get());
+    // Object names come from the game data: the game folder's, else the data folder's (by
+    // default the built-in data of the program folder's ParserData).
+    reader = ReadGameData(options, log.get());
     if (!vantrel.Load(platform::ProgramDirectory() + "libvantrel.so")) {
       std::fprintf(stderr, "quorvel-cli: %s\n", vantrel.error().c_str());
       return 3;

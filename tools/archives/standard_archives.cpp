@@ -1,17 +1,19 @@
-#include "support/standard_archives.h"
+#include "archives/standard_archives.h"
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
 
-#include "support/temp_dir.h"
-
-namespace testsupport {
+namespace quorvel::archives {
 
 namespace fs = std::filesystem;
 
-// --- Where the reader takes each file from ----------------------------------------------------
-
 namespace {
+
+// --- Where the reader takes each file from (ReadStandardData) ---------------------------------
 
 const std::vector<std::string> kTables = {
     "Units\\AbilityData.slk", "Units\\UnitData.slk",      "Units\\UpgradeData.slk",
@@ -63,12 +65,28 @@ const std::map<std::string, std::vector<std::string>> kTexts = {
     {kExpansionArchive, {"Units\\NeutralUpgradeFunc.txt"}},
 };
 
-// The members of the four archives for the given files (name inside the archive → bytes): every
-// profile text in the archive the reader takes it from, empty when `files` lacks it (a missing
-// text would stop the read), and the tables that `files` has in war3Patch.mpq (a missing table
+std::string Lower(std::string text) {
+  for (char& c : text)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+Bytes ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 }  // namespace
 
-// only leaves its lists empty).
+const std::vector<std::string>& StandardTables() {
+  return kTables;
+}
+
+const std::map<std::string, std::vector<std::string>>& StandardTexts() {
+  return kTexts;
+}
+
 ArchiveMembers StandardMembers(const std::map<std::string, Bytes>& files) {
   ArchiveMembers members;
   for (const auto& [archive, names] : kTexts) {
@@ -87,21 +105,11 @@ ArchiveMembers StandardMembers(const std::map<std::string, Bytes>& files) {
 void WriteArchives(const std::string& folder, const ArchiveMembers& members) {
   fs::create_directories(folder);
   for (const auto& [archive, list] : members)
-    testsupport::WriteMpq(folder + "/" + archive, list);
+    WriteMpq(folder + "/" + archive, list);
 }
 
-static std::string Lower(std::string text) {
-  for (char& c : text)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-// Writes the four standard archives into `target` from a folder that holds the game's "Units"
-// files under lower-case names (unitdata.slk, humanunitstrings.txt, ...), as the corpus keeps
-// them: each file goes into the archive the reader takes it from, under the name the reader
-// asks for ("Units\UnitData.slk", "Units\HumanUnitStrings.txt", ...). A profile text that the
-// folder lacks is written empty, because the read stops at the first text it cannot open; the
-// English 1.27.1 files lack "Units\CommandStrings.txt", which thus arrives empty.
+// The English 1.27.1 files of the corpus lack "Units\CommandStrings.txt", which thus arrives
+// empty: the read stops at the first text it cannot open.
 void WriteStandardArchivesFrom(const std::string& source, const std::string& target) {
   std::map<std::string, Bytes> files;
   std::vector<std::string> names = kTables;
@@ -109,12 +117,11 @@ void WriteStandardArchivesFrom(const std::string& source, const std::string& tar
     names.insert(names.end(), entry.second.begin(), entry.second.end());
   for (const std::string& name : names) {
     const std::string file = source + "/" + Lower(name.substr(name.find('\\') + 1));
-    if (fs::is_regular_file(file)) files[name] = testsupport::ReadFile(file);
+    if (fs::is_regular_file(file)) files[name] = ReadWholeFile(file);
   }
   WriteArchives(target, StandardMembers(files));
 }
 
-// An SLK table of `rows`, each a list of cells of columns 1, 2, ... ("" leaves a cell empty).
 Bytes SlkText(const std::vector<std::vector<std::string>>& rows) {
   size_t columns = 0;
   for (const auto& row : rows)
@@ -132,4 +139,4 @@ Bytes SlkText(const std::vector<std::vector<std::string>>& rows) {
   return Bytes(text.begin(), text.end());
 }
 
-}  // namespace testsupport
+}  // namespace quorvel::archives
