@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <filesystem>
 
 #include "gamedata/log.h"
@@ -523,12 +524,16 @@ void TForm1::FillPlayersGrid() {
     PaintPlayerRow(static_cast<int>(i));
     LogPrintf(log_.get(), "Table done...\n");
   }
-  // Text columns grow to what they hold; the picture columns keep their width.
+  // Text columns grow to what they hold, picture columns to their titles.
   for (int column = 0; column < kPlayerColumnCount; ++column) {
-    if (column == kColumnColour || column == kColumnRace || column == kColumnResult) continue;
     const int width = kPlayerColumnWidths[static_cast<size_t>(column)];
-    playersGrid_->resizeColumnToContents(column);
-    if (playersGrid_->columnWidth(column) < width) playersGrid_->setColumnWidth(column, width);
+    if (column == kColumnRace || column == kColumnResult) {
+      playersGrid_->setColumnWidth(
+          column, std::max(width, playersGrid_->horizontalHeader()->sectionSizeHint(column)));
+    } else if (column != kColumnColour) {
+      playersGrid_->resizeColumnToContents(column);
+      if (playersGrid_->columnWidth(column) < width) playersGrid_->setColumnWidth(column, width);
+    }
   }
 }
 
