@@ -179,6 +179,8 @@ StartupResult TForm1::FormCreate() {
   if (path && path->empty()) {
     registry.WriteString(platform::RegistryRoot::CurrentUser, "Software\\Tarnwick Team\\Quorvel",
                          "Path", property.ProgramFolderSlash);
+    // The start sound "Start.wav" plays here where the system can play sounds; this build has
+    // no sound output, so the first start is silent.
   }
 
   LogConfiguration();
