@@ -21,6 +21,7 @@ run_tests() {
 
 run_tests build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp" \
   run_tests build-sanitize -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_SANITIZE=ON
 
 # The fuzz targets need clang, installed for this step only. A target that fails leaves its

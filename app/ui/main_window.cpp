@@ -101,6 +101,7 @@ TForm1::TForm1(Prompter& prompter, Desktop& desktop, std::string startArgument)
 
 TForm1::~TForm1() {
   if (started_) FormDestroy();
+  if (reader_) reader_->CloseStandardArchives();
 }
 
 void TForm1::BuildWidgets() {
@@ -273,6 +274,8 @@ void TForm1::CreateDataReader() {
   LogPrintf(log_.get(), "AdditionalInfo: Configuration->WarCraftDir: %s\n",
             property.WarcraftFolder.c_str());
   if (firstRan) LogPrintf(log_.get(), "AdditionalInfo: DRE_READ_STATUS_OK is false.\n");
+  // The first reader's archives are closed before it goes.
+  if (reader_) reader_->CloseStandardArchives();
   reader_ =
       std::make_unique<TMPQDataReader>(DataReaderInfo{nullptr, dataFolder.c_str(), log_.get()});
   const int32_t result = reader_->ReadStandardData();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <set>
 
 #include "gamedata/errors.h"
 #include "gamedata/log.h"
@@ -90,6 +91,15 @@ int32_t TMPQDataReader::CheckMpqLibrary() {
   if (MpqLibraryBound()) return MpqOk;
   if (Log != nullptr) Log->Write("Cant init MPQ library.\n");
   return MpqNoLibrary;
+}
+
+void TMPQDataReader::CloseStandardArchives() {
+  // One archive may stand in more than one place.
+  std::set<void*> archives{PatchArchive, LocalArchive, ExpansionArchive, BaseArchive};
+  for (void* archive : archives) {
+    if (archive != nullptr) SFMPQAPIMODULE::SFileCloseArchive(archive);
+  }
+  PatchArchive = LocalArchive = ExpansionArchive = BaseArchive = nullptr;
 }
 
 void TMPQDataReader::OpenStandardArchives() {

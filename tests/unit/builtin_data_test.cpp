@@ -101,12 +101,8 @@ class BuiltinData : public testing::Test {
   }
 
   void TearDown() override {
-    for (const auto& reader : readers_) {
-      std::set<void*> archives{reader->PatchArchive, reader->LocalArchive, reader->ExpansionArchive,
-                               reader->BaseArchive};
-      for (void* archive : archives)
-        if (archive != nullptr) SFMPQAPIMODULE::SFileCloseArchive(archive);
-    }
+    for (const auto& reader : readers_)
+      reader->CloseStandardArchives();
     readers_.clear();
     binding_.reset();
   }

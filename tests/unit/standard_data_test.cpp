@@ -139,10 +139,7 @@ class StandardData : public testing::Test {
   // The reader never closes its archives; the test does, so that nothing leaks.
   void TearDown() override {
     if (reader_) {
-      std::set<void*> archives{reader_->PatchArchive, reader_->LocalArchive,
-                               reader_->ExpansionArchive, reader_->BaseArchive};
-      for (void* archive : archives)
-        if (archive != nullptr) SFMPQAPIMODULE::SFileCloseArchive(archive);
+      reader_->CloseStandardArchives();
       reader_.reset();
     }
     binding_.reset();

@@ -97,6 +97,9 @@ struct TMPQDataReader {
   // logged ("Cant open %s(SFileOpenArchive failed).\n") and its handle stays null; the others
   // are still opened. The reader never closes them again.
   void OpenStandardArchives();
+  // Closes the four standard archives and forgets them. The reader itself never does: its owner
+  // calls this when it discards the reader, while the library binding is still loaded.
+  void CloseStandardArchives();
 
   // Reads the member `name` of `archive` whole into memory taken from `memory`. On success the
   // member stays open (see MpqTableFile). On failure nothing stays open, no bytes are returned,
