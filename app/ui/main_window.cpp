@@ -415,13 +415,6 @@ void TForm1::Analyse(const std::string& path) {
   setWindowTitle(Q(path));
   LogPrintf(log_.get(), "Analysis: GetReplayInfo \n");
 
-  const bool quick = quickView_;
-  if (quick) {
-    QuickOpen(context, path);
-  } else {
-    FullOpen(context, path);
-  }
-  context.Busy = true;  // the full open clears it on its way out; the run is not over
   const auto finish = [&](bool unlock) {
     context.Busy = false;
     if (unlock) {
@@ -430,14 +423,22 @@ void TForm1::Analyse(const std::string& path) {
       loadingPanel_->hide();
     }
   };
-  if (!context.IsParsed) {
-    // The open was refused and no earlier result is held: there is nothing to show.
-    finish(true);
-    return;
-  }
+  // A library of another interface version is never asked to parse; the window stays disabled.
   if (context.VersionMismatch) {
     prompter_.Ask(VersionMismatchPrompt(context));
     finish(false);
+    return;
+  }
+  const bool quick = quickView_;
+  if (quick) {
+    QuickOpen(context, path);
+  } else {
+    FullOpen(context, path);
+  }
+  context.Busy = true;  // the full open clears it on its way out; the run is not over
+  if (!context.IsParsed) {
+    // The open was refused and no earlier result is held: there is nothing to show.
+    finish(true);
     return;
   }
   if (context.ParseFailed) {

@@ -155,6 +155,13 @@ TEST_F(MainWindowTest, AParserOfAnotherVersionStopsTheStartUp) {
   // The rest of the start-up did not run: no caption, no replay analysed.
   EXPECT_EQ(window->windowTitle().toStdString(), "Quorvel");
   EXPECT_EQ(window->generalGrid()->rowCount(), 0);
+  // A later analysis is refused with the same message and leaves the window disabled.
+  window->Analyse(replay);
+  ASSERT_EQ(prompter_.asked.size(), 2u);
+  EXPECT_EQ(prompter_.asked[1].text, prompter_.asked[0].text);
+  EXPECT_FALSE(window->mainPanel()->isEnabled());
+  EXPECT_FALSE(window->context().Busy);
+  EXPECT_EQ(window->generalGrid()->rowCount(), 0);
 }
 
 TEST_F(MainWindowTest, AnalysesTheReplayOfTheCommandLine) {
