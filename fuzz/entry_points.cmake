@@ -7,6 +7,6 @@ if(NOT TARGET quorvel_fuzz_entries)
     ${PROJECT_SOURCE_DIR}/texture/src/exports.cpp)
   target_include_directories(quorvel_fuzz_entries PUBLIC ${CMAKE_CURRENT_LIST_DIR})
   target_link_libraries(quorvel_fuzz_entries
-    PUBLIC vantrel_core ostrak_core gamedata
+    PUBLIC vantrel_core ostrak_core gamedata quorvel_services
     PRIVATE quorvel_warnings)
 endif()

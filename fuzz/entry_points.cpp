@@ -1,6 +1,9 @@
 #include "entry_points.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -21,6 +24,9 @@
 #include "platform/pe_version.h"
 #include "platform/wine_registry.h"
 #include "replay_parser.h"
+#include "services/standalone_reader.h"
+#include "settings/configuration.h"
+#include "settings/ini_file.h"
 #include "vantrel.h"
 
 namespace quorvel::fuzz {
@@ -272,6 +278,45 @@ void TranslateEntries(const uint8_t* data, size_t size) {
 void PeVersion(const uint8_t* data, size_t size) {
   if (const std::optional<std::string> version = platform::FileVersionString(data, size))
     Touch(version->c_str());
+}
+
+namespace {
+
+// A file of this process's own that holds `data`; the readers under test take file names.
+std::string FileOf(const uint8_t* data, size_t size, const char* suffix) {
+  const std::string path = "/tmp/quorvel-fuzz-" + std::to_string(getpid()) + suffix;
+  if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
+    if (size > 0) std::fwrite(data, 1, size, file);
+    std::fclose(file);
+  }
+  return path;
+}
+
+}  // namespace
+
+void StandaloneReader(const uint8_t* data, size_t size) {
+  const std::string path = FileOf(data, size, ".w3g");
+  for (const bool keepPartial : {false, true}) {
+    const StandaloneReadResult read = ReadReplayFile(path, keepPartial, true);
+    if (read.replay && !read.replay->Data.empty()) {
+      Touch(reinterpret_cast<const char*>(&read.replay->Data.back()));
+    }
+  }
+  std::remove(path.c_str());
+}
+
+void IniText(const uint8_t* data, size_t size) {
+  const std::string path = FileOf(data, size, ".ini");
+  IniFile file(path);
+  for (const char* key : {"Quorvel_Template", "Quorvel_DeleteDays", "parser_log", "Missing"}) {
+    if (const std::optional<std::string> value = file.Read(kConfigurationSection, key)) {
+      Touch(value->c_str());
+    }
+    file.ReadInteger(kConfigurationSection, key, 10);
+  }
+  file.Write(kConfigurationSection, "Quorvel_DeleteDays", " 12 ");
+  if (file.Read(kConfigurationSection, "Quorvel_DeleteDays") != " 12 ") __builtin_trap();
+  std::remove(path.c_str());
 }
 
 void WineRegistry(const uint8_t* data, size_t size) {

@@ -38,6 +38,10 @@ void PeVersion(const uint8_t* data, size_t size);
 // platform::FindWineRegistryString on the text of a Wine registry file: the game's folder and
 // the default value of its key.
 void WineRegistry(const uint8_t* data, size_t size);
+// The program's own replay reader on a file of these bytes, with and without partial results.
+void StandaloneReader(const uint8_t* data, size_t size);
+// The configuration file of these bytes: every key read, then one written back.
+void IniText(const uint8_t* data, size_t size);
 
 using Body = void (*)(const uint8_t*, size_t);
 
@@ -58,6 +62,8 @@ inline constexpr Target kTargets[] = {
     {"translate_entries", TranslateEntries},
     {"pe_version", PeVersion},
     {"wine_registry", WineRegistry},
+    {"standalone_reader", StandaloneReader},
+    {"ini_file", IniText},
 };
 
 }  // namespace quorvel::fuzz

@@ -114,6 +114,7 @@ std::string Stem(const fs::path& path) {
 
 void FromReplay(const std::string& name, const Bytes& file) {
   Write("replay_file", name, file);
+  Write("standalone_reader", name, file);
   const Bytes game = Inflate(file);
   if (game.empty()) return;
   Write("compressed_data", name + ".full", Prefixed(0, game, kMaxGameSeed));
@@ -313,6 +314,11 @@ void PlatformFiles() {
       "\"Build\"=dword:00001ab9\n"
       "@=str(2):\"\\x0418\\xd83d\\xde00 \\t\\101\\\"\"\n";
   Write("wine_registry", "user.reg", Bytes(userReg.begin(), userReg.end()));
+  const std::string ini =
+      "\xEF\xBB\xBF; settings\r\n[Other]\r\nQuorvel_DeleteDays=3\r\n[ quorvel ]\r\n"
+      "Quorvel_Template=\"[{Date}]{Players}_{Map}[{Version}]\"\r\nQuorvel_DeleteDays= 12abc\r\n"
+      "parser_log=1\r\n;Missing=1\r\nNoEquals\r\n";
+  Write("ini_file", "Quorvel.ini", Bytes(ini.begin(), ini.end()));
 }
 
 void Textures(const fs::path& corpus) {

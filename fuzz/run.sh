@@ -25,7 +25,7 @@ done
 shift $((OPTIND - 1))
 
 all=(replay_file compressed_data game_start command_block blp_data slk_table profile_text
-     object_editor translate_entries pe_version wine_registry)
+     object_editor translate_entries pe_version wine_registry standalone_reader ini_file)
 targets=("$@")
 [[ ${#targets[@]} -gt 0 ]] || targets=("${all[@]}")
 
@@ -33,7 +33,7 @@ targets=("$@")
 # run makes many executions.
 max_len() {
   case "$1" in
-    replay_file) echo 16384 ;;
+    replay_file | standalone_reader) echo 16384 ;;
     blp_data) echo 65536 ;;
     slk_table | profile_text | object_editor) echo 16384 ;;
     *) echo 4096 ;;

@@ -77,12 +77,13 @@ class File {
 };
 
 struct Reader {
+  bool quiet = false;
   StandaloneReadResult result;
 
   StandaloneReadResult Fail(std::string report) {
     result.replay.reset();
     result.report = std::move(report);
-    std::fprintf(stderr, "%s", result.report.c_str());
+    if (!quiet) std::fprintf(stderr, "%s", result.report.c_str());
     return std::move(result);
   }
   StandaloneReadResult SystemFail(const char* what) {
@@ -214,6 +215,6 @@ struct Reader {
 
 }  // namespace
 
-StandaloneReadResult ReadReplayFile(const std::string& path, bool keepPartial) {
-  return Reader{}.Read(path, keepPartial);
+StandaloneReadResult ReadReplayFile(const std::string& path, bool keepPartial, bool quiet) {
+  return Reader{quiet, {}}.Read(path, keepPartial);
 }

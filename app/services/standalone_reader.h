@@ -24,7 +24,8 @@ struct StandaloneReadResult {
   std::string report;                        // the diagnostic line of a failure
 };
 
-// Reads and inflates the replay file at `path`. A failure gives no replay and a diagnostic line
-// (also written to standard error). With `keepPartial`, a file that ends inside its blocks gives
-// what was read up to there.
-StandaloneReadResult ReadReplayFile(const std::string& path, bool keepPartial = false);
+// Reads and inflates the replay file at `path`. A failure gives no replay and a diagnostic line,
+// also written to standard error unless `quiet`. With `keepPartial`, a file that ends inside its
+// blocks gives what was read up to there.
+StandaloneReadResult ReadReplayFile(const std::string& path, bool keepPartial = false,
+                                    bool quiet = false);

@@ -80,6 +80,8 @@ template <class... Ts>
 struct Overloaded : Ts... {
   using Ts::operator()...;
 };
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
 
 std::string DefaultText(const TextKey& key, const P& property) {
   switch (key.from) {
