@@ -1,6 +1,7 @@
 // Game time arithmetic and the texts of leave and chat entries.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 #include "game_time.h"
@@ -113,6 +114,44 @@ TEST_F(EntryTexts, EntriesWithoutTextGiveNone) {
   EXPECT_EQ(parser_.TranslateDataMessage(nullptr, &text), 0);
   EXPECT_EQ(parser_.TranslateDataMessage(&otherKind, nullptr), 0);
   EXPECT_EQ(text, nullptr);
+}
+
+TEST_F(EntryTexts, CoordinatesAreWrittenAsPrintfWritesThem) {
+  // Ties of the exact value go to the even digit; a value just below a tie in binary goes down;
+  // negative values that round to zero keep their sign; huge values and non-numbers are whole.
+  const struct {
+    float x, y;
+    const char* expected;
+  } cases[] = {
+      {0.125f, 0.375f, "X=0.12, Y=0.38"},
+      {2.675f, 0.045f, "X=2.67, Y=0.05"},
+      {-0.0f, -0.004f, "X=-0.00, Y=-0.00"},
+      {0.005f, 1.005f, "X=0.00, Y=1.00"},
+      {-5888.0f, 16777217.0f, "X=-5888.00, Y=16777216.00"},
+      {1e15f, 1e20f, "X=999999986991104.00, Y=100000002004087734272.00"},
+      {-3.4e38f, 1e-45f, "X=-339999995214436424907732413799364296704.00, Y=0.00"},
+      {std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
+       "X=inf, Y=-inf"},
+      {std::numeric_limits<float>::quiet_NaN(), -std::numeric_limits<float>::quiet_NaN(),
+       "X=nan, Y=-nan"},
+  };
+  for (const auto& c : cases) {
+    MinimapSignalData signal{c.x, c.y, 0};
+    CommandData command{0x68, &signal};
+    ActionRecord action{1, {0, 0, 1, 0}, VANTREL_KIND_COMMAND, 1, &command, nullptr, nullptr};
+    EXPECT_EQ(Translate(action), std::string("0:00:01.000 Alder           1 Minimap signal: ") +
+                                     c.expected + ". Unknown data: 0.");
+  }
+}
+
+TEST_F(EntryTexts, ATextIsCutAt8191Bytes) {
+  std::string said(9000, 'a');
+  for (size_t i = 0; i < said.size(); i += 7)
+    said[i] = static_cast<char>('0' + i % 10);
+  ChatData chat{0, said.data()};
+  ActionRecord action{1, {0, 0, 5, 0}, VANTREL_KIND_CHAT, 0, &chat, nullptr, nullptr};
+  const std::string whole = "0:00:05.000 Alder           0 Chat (to all): '" + said + "'.";
+  EXPECT_EQ(Translate(action), whole.substr(0, 8191));
 }
 
 TEST(PlayerNames, FoundByIdOrUnknown) {
