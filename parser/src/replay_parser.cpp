@@ -84,7 +84,7 @@ void ReplayParser::SetError(GeneralInfo& info, const std::string& text) {
 
 void ReplayParser::Reset(GeneralInfo& info) {
   pool_.Log = log_;
-  pool_.FreeAll();
+  pool_.Recycle(kKeptPoolBlocks);
   info.Pool = &pool_;
   info.GameName = info.MapName = info.GameCreatorName = nullptr;
   info.Players = nullptr;

@@ -77,6 +77,11 @@ class ReplayParser {
   // Copies `text` into the pool.
   char* PoolText(const char* text, size_t length);
 
+  // Blocks of the pool kept from one parse to the next (zeroed): the pages of a block that was
+  // written once need not be taken from the system again. More blocks than this, which only a
+  // very long game needs, go back to the system.
+  static constexpr size_t kKeptPoolBlocks = 2;
+
   TCustomMemoryManager pool_;
   ParseState state_;
   CLog* log_ = nullptr;
