@@ -15,7 +15,7 @@ void ReadLeave(ByteReader& reader, ParseContext& context, bool& ok) {
   ok = reader.U32(reason) && reader.U8(player) && reader.U32(result) && reader.U32(unknown);
   if (!ok) return;
   ParseState& state = context.state;
-  auto* leave = context.pool.New<LeaveData>();
+  auto* leave = context.records.New<LeaveData>();
   *leave = LeaveData{reason, result, unknown};
   AppendEntry(context, player, state.gameClock, VANTREL_KIND_LEAVE, leave);
   if (PlayerRecord* record = state.playerById[player]) record->TimeInGame = state.gameClock;
@@ -36,7 +36,7 @@ void ReadChat(ByteReader& reader, ParseContext& context, bool& ok) {
   uint32_t mode = 0;
   if (!body.U8(flags) || !body.U32(mode)) return;  // too short to be a message: nothing to show
   // The text ends at its zero byte, or with the body when it has none.
-  auto* chat = context.pool.New<ChatData>();
+  auto* chat = context.records.New<ChatData>();
   chat->ChatMode = mode;
   chat->Text = DecodeProfileText(reinterpret_cast<const char*>(body.current()), body.remaining(),
                                  &context.pool)
@@ -86,7 +86,7 @@ bool SkipShort(ByteReader& reader) {
 ActionRecord* AppendEntry(ParseContext& context, uint8_t player, const GameTime& time, uint8_t kind,
                           void* data) {
   ParseState& state = context.state;
-  auto* entry = context.pool.New<ActionRecord>();
+  auto* entry = context.records.New<ActionRecord>();
   entry->PlayerID = player;
   entry->Time = time;
   entry->Kind = kind;

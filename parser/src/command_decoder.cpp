@@ -162,6 +162,7 @@ class BlockDecoder {
       : context_(context),
         state_(context.state),
         pool_(context.pool),
+        records_(context.records),
         player_(player),
         time_(time),
         record_(context.state.playerById[player]),
@@ -173,7 +174,7 @@ class BlockDecoder {
   ActionRecord* Entry(uint8_t id, bool counted, void* fields);
   template <typename T>
   T* Fields() {
-    return pool_.New<T>();
+    return records_.New<T>();
   }
   void Ability(uint8_t id, ActionReader& in);
   void Selection(uint8_t id, ActionReader& in, bool counted);
@@ -187,6 +188,7 @@ class BlockDecoder {
   ParseContext& context_;
   ParseState& state_;
   TCustomMemoryManager& pool_;
+  RecordArena& records_;
   uint8_t player_;
   GameTime time_;
   PlayerRecord* record_;
@@ -194,7 +196,7 @@ class BlockDecoder {
 };
 
 ActionRecord* BlockDecoder::Entry(uint8_t id, bool counted, void* fields) {
-  auto* command = pool_.New<CommandData>();
+  auto* command = records_.New<CommandData>();
   command->ActionID = id;
   command->Fields = fields;
   ActionRecord* entry = AppendEntry(context_, player_, time_, VANTREL_KIND_COMMAND, command);
@@ -283,7 +285,7 @@ void BlockDecoder::Selection(uint8_t id, ActionReader& in, bool counted) {
     const uint32_t object1 = in.U32();
     const uint32_t object2 = in.U32();
     if (!in.ok()) return;
-    auto* node = pool_.New<SelectedObject>();
+    auto* node = records_.New<SelectedObject>();
     node->Object1 = object1;
     node->Object2 = object2;
     *tail = node;
@@ -297,7 +299,7 @@ void BlockDecoder::Selection(uint8_t id, ActionReader& in, bool counted) {
 }
 
 EventNode* BlockDecoder::NewNode(ActionRecord* entry, void* fields) {
-  auto* node = pool_.New<EventNode>();
+  auto* node = records_.New<EventNode>();
   node->Action = entry;
   node->Fields = fields;
   return node;
@@ -362,7 +364,7 @@ void BlockDecoder::FileHero(ActionRecord* entry, void* fields, const char* id) {
     const auto* heroFields = static_cast<const AbilityData*>(filed.hero->Fields);
     if (std::memcmp(heroFields->ItemID, id, 4) == 0) {
       if (context_.log != nullptr) context_.log->Write("Result: same\n");
-      auto* node = pool_.New<HeroNode>();
+      auto* node = records_.New<HeroNode>();
       node->Action = entry;
       node->Fields = fields;
       ++filed.hero->SummonCount;
@@ -375,7 +377,7 @@ void BlockDecoder::FileHero(ActionRecord* entry, void* fields, const char* id) {
   // Every skill learned is matched against each hero of the player, so their number bounds the
   // work per skill command: further hero types are not filed (see VANTREL_MAX_HEROES).
   if (heroes.size() >= kMaxHeroesPerPlayer) return;
-  auto* node = pool_.New<HeroNode>();
+  auto* node = records_.New<HeroNode>();
   node->Action = entry;
   node->Fields = fields;
   if (heroes.empty()) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gamedata/replay_format.h"
+#include "record_arena.h"
 #include "vantrel.h"
 
 struct CLog;
@@ -56,6 +57,7 @@ struct ParseState {
 struct ParseContext {
   GeneralInfo& info;
   TCustomMemoryManager& pool;
+  RecordArena& records;  // the entries, field records and event nodes, in the pool
   ParseState& state;
   CLog* log;
   // The layout the replay's version implies (classic when the caller gave no version).

@@ -239,7 +239,10 @@ void ReplayParser::ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t si
                                const BufferRequest& request) {
   const uint8_t mode = request.mode;
   const bool compressedDataLog = request.compressedDataLog;
-  ParseContext context{info, pool_, state_, log_, FormatOf(info.GameVersion, info.BuildNumber)};
+  // The arena takes its first chunk after the reset below has emptied the pool.
+  RecordArena records(pool_);
+  const ReplayFormat format = FormatOf(info.GameVersion, info.BuildNumber);
+  ParseContext context{info, pool_, records, state_, log_, format};
   try {
     size_t streamStart = resumePosition_;
     if (mode != VANTREL_PARSE_ACTIONS) {
@@ -282,12 +285,14 @@ void ReplayParser::ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t si
       Log("Library: parsing actions end.\n");
       if (request.translate) {
         Log(compressedDataLog ? "Library: translating data start.\n" : "Translating data start.\n");
+        // What TranslateDataMessage gives each entry, kept in the arena with its node.
         TextNode** tail = &info.Texts;
         for (const ActionRecord* action = info.Actions; action != nullptr; action = action->Next) {
-          char* text = nullptr;
-          if (TranslateDataMessage(action, &text) == 0) continue;
-          auto* node = pool_.New<TextNode>();
-          node->Text = text;
+          const EntryText made =
+              FormatEntryText(*action, lastInfo_, log_, textBuffer_, sizeof textBuffer_);
+          if (!made.made) continue;
+          auto* node = records.New<TextNode>();
+          node->Text = records.Text(textBuffer_, made.length);
           *tail = node;
           tail = &node->Next;
         }
