@@ -478,7 +478,7 @@ void BlockDecoder::Decode(const uint8_t* actions, size_t size) {
         in.Id(fields->ItemID);
         fields->Object1 = in.U32();
         fields->Object2 = in.U32();
-        if (in.ok()) Entry(id, false, fields);
+        if (in.ok()) state_.subgroups.push_back(Entry(id, false, fields));
         break;
       }
       case kPreSubselection:
@@ -602,10 +602,11 @@ void MergeSubgroups(ParseContext& context) {
     const auto* fields = static_cast<const SelectionData*>(command->Fields);
     return fields->Mode == mode ? fields : nullptr;
   };
-  for (ActionRecord* entry = context.info.Actions; entry != nullptr; entry = entry->Next) {
-    if (entry->Kind != VANTREL_KIND_COMMAND) continue;
+  // A merge sets the Previous link of its own subgroup entry and a Next link before it, and what
+  // a merge decides reads only Previous links: the subgroup entries taken in list order, as the
+  // walk filed them, merge exactly as a walk over the whole list does.
+  for (ActionRecord* entry : context.state.subgroups) {
     const auto* command = static_cast<const CommandData*>(entry->Data);
-    if (command->ActionID != kSelectSubgroup || command->Fields == nullptr) continue;
     ActionRecord* added = entry->Previous;
     const SelectionData* addition = selection(added, entry->PlayerID, kSelectAdd);
     if (addition == nullptr) continue;

@@ -49,8 +49,17 @@ struct ParseState {
     HeroNode** summons = nullptr;
   };
   std::array<std::vector<HeroTails>, 256> heroes{};
+  // The select subgroup entries in list order: the subgroup merge after the walk looks at these
+  // and walks the list no more.
+  std::vector<ActionRecord*> subgroups;
 
-  void Reset() { *this = ParseState(); }
+  // Everything starts again; the subgroup list keeps its memory for the next parse.
+  void Reset() {
+    std::vector<ActionRecord*> kept = std::move(subgroups);
+    *this = ParseState();
+    kept.clear();
+    subgroups = std::move(kept);
+  }
 };
 
 // What the steps of a parse work on.
