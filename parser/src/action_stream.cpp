@@ -49,13 +49,12 @@ void ReadTimeSlot(ByteReader& reader, ParseContext& context, bool& ok) {
   ok = reader.U16(length) && length >= 2 && reader.Has(length) && reader.U16(increment);
   if (!ok) return;
   ParseState& state = context.state;
-  GameTime time;
   if (state.paused) {
-    AddMilliseconds(state.pauseClock, increment);
+    state.pauseClock = AddedMilliseconds(state.pauseClock, increment);
   } else {
-    AddMilliseconds(state.gameClock, increment);
+    state.gameClock = AddedMilliseconds(state.gameClock, increment);
   }
-  time = state.gameClock;
+  const GameTime time = state.gameClock;
   ByteReader commands(reader.current(), length - 2u);
   reader.Skip(length - 2u);
   CommandDecoder decoder(context);

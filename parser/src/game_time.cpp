@@ -5,22 +5,7 @@
 
 namespace vantrel {
 
-void AddMilliseconds(GameTime& time, uint32_t milliseconds) {
-  // Every time slot adds its increment, nearly always less than a second to a normalised time:
-  // the carries are then a few comparisons instead of divisions.
-  if (milliseconds < 1000 && time.Milliseconds >= 0 && time.Milliseconds < 1000 &&
-      time.Seconds >= 0 && time.Seconds < 60 && time.Minutes >= 0 && time.Minutes < 60 &&
-      time.Hours < INT32_MAX) {
-    time.Milliseconds += static_cast<int32_t>(milliseconds);
-    if (time.Milliseconds < 1000) return;
-    time.Milliseconds -= 1000;
-    if (++time.Seconds < 60) return;
-    time.Seconds = 0;
-    if (++time.Minutes < 60) return;
-    time.Minutes = 0;
-    ++time.Hours;
-    return;
-  }
+GameTime CarryMilliseconds(GameTime time, uint32_t milliseconds) {
   int64_t ms = static_cast<int64_t>(time.Milliseconds) + milliseconds;
   int64_t seconds = time.Seconds + ms / 1000;
   int64_t minutes = time.Minutes + seconds / 60;
@@ -28,6 +13,7 @@ void AddMilliseconds(GameTime& time, uint32_t milliseconds) {
   time.Seconds = static_cast<int32_t>(seconds % 60);
   time.Minutes = static_cast<int32_t>(minutes % 60);
   time.Hours = static_cast<int32_t>(time.Hours + minutes / 60);
+  return time;
 }
 
 void FormatGameTime(const GameTime& time, char* out, size_t outSize) {
