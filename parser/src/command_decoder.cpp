@@ -51,6 +51,16 @@ uint8_t ClassifyAbility(const GeneralInfo& info, const uint8_t* raw, const char*
                            : static_cast<uint8_t>(VANTREL_EVENT_NONE);
 }
 
+// The selection record of `entry` when it is a change of selection of `player` in `mode`.
+const SelectionData* SelectionOf(const ActionRecord* entry, uint8_t player, uint8_t mode) {
+  if (entry == nullptr || entry->PlayerID != player || entry->Kind != VANTREL_KIND_COMMAND)
+    return nullptr;
+  const auto* command = static_cast<const CommandData*>(entry->Data);
+  if (command->ActionID != kChangeSelection || command->Fields == nullptr) return nullptr;
+  const auto* fields = static_cast<const SelectionData*>(command->Fields);
+  return fields->Mode == mode ? fields : nullptr;
+}
+
 // Reads the fields of one action. Every read is bounded by the command block; a field that does
 // not fit makes the action unreadable.
 class ActionReader {
@@ -179,6 +189,7 @@ class BlockDecoder {
   void Ability(uint8_t id, ActionReader& in);
   void Selection(uint8_t id, ActionReader& in, bool counted);
   bool IsRepeatedAbility(const AbilityData& fields) const;
+  void NoteSubgroup(ActionRecord* entry, SubgroupData* fields);
   void FileEvent(uint8_t event, ActionRecord* entry, void* fields, const char* id);
   void FileHero(ActionRecord* entry, void* fields, const char* id);
   void FileSkill(EventNode* node, const char* id);
@@ -296,6 +307,18 @@ void BlockDecoder::Selection(uint8_t id, ActionReader& in, bool counted) {
   fields->UnitCount = count;
   fields->Objects = first;
   Entry(id, counted, fields);
+}
+
+void BlockDecoder::NoteSubgroup(ActionRecord* entry, SubgroupData* fields) {
+  // What the merge does with this entry depends on the entries before it and their records,
+  // which no later entry changes (a merge sets the Previous link of its own subgroup entry
+  // only): it is decided now, while they are at hand, and done after the walk.
+  const ActionRecord* added = entry->Previous;
+  const SelectionData* addition = SelectionOf(added, player_, kSelectAdd);
+  if (addition == nullptr) return;
+  ActionRecord* before = added->Previous;
+  if (SelectionOf(before, player_, kSelectRemove) != nullptr) before = before->Previous;
+  state_.merges.push_back(ParseState::SubgroupMerge{entry, fields, before, addition->UnitCount});
 }
 
 EventNode* BlockDecoder::NewNode(ActionRecord* entry, void* fields) {
@@ -478,7 +501,7 @@ void BlockDecoder::Decode(const uint8_t* actions, size_t size) {
         in.Id(fields->ItemID);
         fields->Object1 = in.U32();
         fields->Object2 = in.U32();
-        if (in.ok()) state_.subgroups.push_back(Entry(id, false, fields));
+        if (in.ok()) NoteSubgroup(Entry(id, false, fields), fields);
         break;
       }
       case kPreSubselection:
@@ -593,30 +616,13 @@ void CommandDecoder::DecodeBlock(uint8_t player, const GameTime& time, const uin
 }
 
 void MergeSubgroups(ParseContext& context) {
-  const auto selection = [](const ActionRecord* entry, uint8_t player,
-                            uint8_t mode) -> const SelectionData* {
-    if (entry == nullptr || entry->PlayerID != player || entry->Kind != VANTREL_KIND_COMMAND)
-      return nullptr;
-    const auto* command = static_cast<const CommandData*>(entry->Data);
-    if (command->ActionID != kChangeSelection || command->Fields == nullptr) return nullptr;
-    const auto* fields = static_cast<const SelectionData*>(command->Fields);
-    return fields->Mode == mode ? fields : nullptr;
-  };
-  // A merge sets the Previous link of its own subgroup entry and a Next link before it, and what
-  // a merge decides reads only Previous links: the subgroup entries taken in list order, as the
-  // walk filed them, merge exactly as a walk over the whole list does.
-  for (ActionRecord* entry : context.state.subgroups) {
-    const auto* command = static_cast<const CommandData*>(entry->Data);
-    ActionRecord* added = entry->Previous;
-    const SelectionData* addition = selection(added, entry->PlayerID, kSelectAdd);
-    if (addition == nullptr) continue;
-    ActionRecord* before = added->Previous;
-    if (selection(before, entry->PlayerID, kSelectRemove) != nullptr) before = before->Previous;
-    static_cast<SubgroupData*>(command->Fields)->UnitsCount = addition->UnitCount;
+  for (const ParseState::SubgroupMerge& merge : context.state.merges) {
+    ActionRecord* entry = merge.entry;
+    merge.fields->UnitsCount = merge.units;
     entry->Counted = 1;
-    entry->Previous = before;
-    if (before != nullptr) {
-      before->Next = entry;
+    entry->Previous = merge.before;
+    if (merge.before != nullptr) {
+      merge.before->Next = entry;
     } else {
       context.info.Actions = entry;
     }

@@ -49,16 +49,22 @@ struct ParseState {
     HeroNode** summons = nullptr;
   };
   std::array<std::vector<HeroTails>, 256> heroes{};
-  // The select subgroup entries in list order: the subgroup merge after the walk looks at these
-  // and walks the list no more.
-  std::vector<ActionRecord*> subgroups;
+  // A select subgroup entry that the subgroup merge after the walk folds the selections before
+  // into: the entry (and its record) to link after `before`, and the number of units it takes.
+  struct SubgroupMerge {
+    ActionRecord* entry;
+    SubgroupData* fields;
+    ActionRecord* before;
+    uint16_t units;
+  };
+  std::vector<SubgroupMerge> merges;  // in list order
 
-  // Everything starts again; the subgroup list keeps its memory for the next parse.
+  // Everything starts again; the merge list keeps its memory for the next parse.
   void Reset() {
-    std::vector<ActionRecord*> kept = std::move(subgroups);
+    std::vector<SubgroupMerge> kept = std::move(merges);
     *this = ParseState();
     kept.clear();
-    subgroups = std::move(kept);
+    merges = std::move(kept);
   }
 };
 
