@@ -33,81 +33,127 @@ class TextBuffer {
     buffer_[length_] = '\0';
     return *this;
   }
-  // A text that may be null, as "%s" writes it.
-  TextBuffer& Text(const char* text) {
-    return Add(text != nullptr ? std::string_view(text) : std::string_view("(null)"));
+  // A piece of at most kShort bytes whose kShort bytes from `text` on may all be read: with room
+  // for them it is copied kShort bytes at once, which needs no call (the bytes after the piece
+  // are written over by what follows).
+  static constexpr size_t kShort = 32;
+  TextBuffer& Short(const char* text, size_t count) {
+    if (size_ - length_ <= kShort) return Add(std::string_view(text, count));
+    std::memcpy(buffer_ + length_, text, kShort);
+    length_ += count;
+    buffer_[length_] = '\0';
+    return *this;
   }
-  // "%s" of `text` padded with blanks to `columns` characters, UTF-8 characters counting as one.
-  TextBuffer& Padded(std::string_view text, size_t columns) {
-    Add(text);
-    size_t characters = 0;
-    for (char c : text)
-      characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+  // A text that may be null, as "%s" writes it. Names are short: they are copied up to their
+  // zero without being measured first.
+  TextBuffer& Text(const char* text) {
+    if (text == nullptr) return Add("(null)");
+    // Local pointers: a byte written through the buffer could otherwise be the length itself.
+    char* out = buffer_ + length_;
+    char* const last = buffer_ + size_ - 1;
+    while (out < last && *text != '\0')
+      *out++ = *text++;
+    *out = '\0';
+    length_ = static_cast<size_t>(out - buffer_);
+    return *this;
+  }
+  // `count` blanks.
+  TextBuffer& Blanks(size_t count) {
     static constexpr char kBlanks[] = "                ";
-    while (characters < columns) {
-      const size_t count = std::min(columns - characters, sizeof kBlanks - 1);
-      Add(std::string_view(kBlanks, count));
-      characters += count;
+    while (count > 0) {
+      const size_t part = std::min(count, sizeof kBlanks - 1);
+      Add(std::string_view(kBlanks, part));
+      count -= part;
     }
     return *this;
   }
   // "%d".
   TextBuffer& Int(int32_t value) {
-    char digits[12];
-    char* end = digits + sizeof digits;
-    char* at = end;
-    uint32_t magnitude =
+    const uint32_t magnitude =
         value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
-    do {
-      *--at = static_cast<char>('0' + magnitude % 10);
-      magnitude /= 10;
-    } while (magnitude > 0);
-    if (value < 0) *--at = '-';
-    return Add(std::string_view(at, static_cast<size_t>(end - at)));
+    const size_t sign = value < 0 ? 1 : 0;
+    char* at = Room(sign + DecimalDigits(magnitude));
+    if (at == nullptr) return Fallback("%d", value);
+    if (sign != 0) *at++ = '-';
+    WriteDecimal(magnitude, at + DecimalDigits(magnitude));
+    return *this;
   }
   // "%X" (upper) or "%x".
   TextBuffer& Hex(uint32_t value, bool upper = true) {
+    size_t count = 1;
+    while (count < 8 && (value >> (4 * count)) != 0)
+      ++count;
+    char* at = Room(count);
+    if (at == nullptr) return Fallback(upper ? "%X" : "%x", value);
     const char* symbols = upper ? "0123456789ABCDEF" : "0123456789abcdef";
-    char digits[8];
-    char* end = digits + sizeof digits;
-    char* at = end;
-    do {
-      *--at = symbols[value & 0xF];
-      value >>= 4;
-    } while (value > 0);
-    return Add(std::string_view(at, static_cast<size_t>(end - at)));
+    for (char* digit = at + count; digit != at; value >>= 4)
+      *--digit = symbols[value & 0xF];
+    return *this;
   }
-  // "%.2f" of a float. A float times 100 is exact in a double (at most 24 + 7 significant bits), so
-  // rounding that product to a whole number in the current rounding mode rounds the exact
-  // value as printf does; huge values and those that are not numbers go through printf.
+  // "%.2f" of a float. A float times 100 is exact in a double (at most 24 + 7 significant
+  // bits), so rounding that product to a whole number in the current rounding mode rounds the
+  // exact value as printf does; huge values and those that are not numbers go through printf.
   TextBuffer& Fixed2(float value) {
     const double wide = value;
-    if (!std::isfinite(wide) || std::fabs(wide) >= 1e15) {
-      char text[64];
-      const int written = std::snprintf(text, sizeof text, "%.2f", wide);
-      return Add(std::string_view(text, written > 0 ? static_cast<size_t>(written) : 0));
-    }
-    const double rounded = std::nearbyint(wide * 100.0);
-    const auto hundredths = static_cast<uint64_t>(std::fabs(rounded));
-    uint64_t whole = hundredths / 100;
+    if (!std::isfinite(wide) || std::fabs(wide) >= 1e15) return Fallback("%.2f", wide);
+    const auto hundredths = static_cast<uint64_t>(std::fabs(RoundedToWhole(wide * 100.0)));
+    const uint64_t whole = hundredths / 100;
     const auto fraction = static_cast<unsigned>(hundredths % 100);
-    char digits[24];
-    char* end = digits + sizeof digits;
-    char* at = end;
-    *--at = static_cast<char>('0' + fraction % 10);
-    *--at = static_cast<char>('0' + fraction / 10);
-    *--at = '.';
-    do {
-      *--at = static_cast<char>('0' + whole % 10);
-      whole /= 10;
-    } while (whole > 0);
-    if (std::signbit(wide)) *--at = '-';
-    return Add(std::string_view(at, static_cast<size_t>(end - at)));
+    const size_t sign = std::signbit(wide) ? 1 : 0;
+    const size_t digits = DecimalDigits(whole);
+    char* at = Room(sign + digits + 3);
+    if (at == nullptr) return Fallback("%.2f", wide);
+    if (sign != 0) *at++ = '-';
+    WriteDecimal(whole, at + digits);
+    at += digits;
+    at[0] = '.';
+    at[1] = static_cast<char>('0' + fraction / 10);
+    at[2] = static_cast<char>('0' + fraction % 10);
+    return *this;
   }
 
   size_t length() const { return length_; }
 
  private:
+  // Where `count` bytes (and the zero after them) go when they fit, the length already counting
+  // them; null when they do not, and nothing is written.
+  char* Room(size_t count) {
+    if (size_ - length_ <= count) return nullptr;
+    char* at = buffer_ + length_;
+    length_ += count;
+    buffer_[length_] = '\0';
+    return at;
+  }
+  // A number near the end of the buffer, cut where the buffer ends.
+  template <typename Value>
+  TextBuffer& Fallback(const char* format, Value value) {
+    char text[64];
+    const int written = std::snprintf(text, sizeof text, format, value);
+    return Add(std::string_view(text, written > 0 ? static_cast<size_t>(written) : 0));
+  }
+  static size_t DecimalDigits(uint64_t value) {
+    size_t count = 1;
+    for (; value >= 10; value /= 10)
+      ++count;
+    return count;
+  }
+  // The decimal digits of `value`, ending before `end`.
+  static void WriteDecimal(uint64_t value, char* end) {
+    do {
+      *--end = static_cast<char>('0' + value % 10);
+      value /= 10;
+    } while (value > 0);
+  }
+
+  // `value` rounded to a whole number in the current rounding mode, as nearbyint does: adding
+  // and taking away 2^52 leaves no fraction bits (values from 2^52 up are whole already).
+  static double RoundedToWhole(double value) {
+    constexpr double kWhole = 4503599627370496.0;  // 2^52
+    if (std::fabs(value) >= kWhole) return value;
+    const double shifted = value >= 0 ? value + kWhole : value - kWhole;
+    return value >= 0 ? shifted - kWhole : shifted + kWhole;
+  }
+
   char* buffer_;
   size_t size_;
   size_t length_ = 0;
@@ -299,15 +345,52 @@ bool NeedsFields(uint8_t action) {
 
 }  // namespace
 
-EntryText FormatEntryText(const ActionRecord& entry, const GeneralInfo* info, CLog* log,
-                          char* buffer, size_t size) {
+EntryTextMaker::EntryTextMaker(const GeneralInfo* info, CLog* log) : info_(info), log_(log) {}
+
+const EntryTextMaker::NameColumn& EntryTextMaker::PlayerColumn(uint8_t playerID) {
+  NameColumn& column = columns_[playerID];
+  if (!columnMade_[playerID]) {
+    column.name = PlayerName(info_, playerID);
+    column.length = std::strlen(column.name);
+    size_t characters = 0;
+    for (size_t i = 0; i < column.length; ++i)
+      characters += (static_cast<unsigned char>(column.name[i]) & 0xC0) != 0x80 ? 1 : 0;
+    column.blanks = characters < kNameColumns ? kNameColumns - characters : 0;
+    // The common name of at most 15 one-byte characters is kept padded.
+    column.padded = column.length + column.blanks == kNameColumns;
+    if (column.padded) {
+      std::memset(column.text, ' ', sizeof column.text);
+      std::memcpy(column.text, column.name, column.length);
+    }
+    columnMade_[playerID] = true;
+  }
+  return column;
+}
+
+EntryText EntryTextMaker::Make(const ActionRecord& entry, char* buffer, size_t size) {
   EntryText result;
   if (entry.Data == nullptr || size == 0) return result;
-  char time[48];
-  FormatGameTime(entry.Time, time, sizeof time);
+  if (!timeMade_ || std::memcmp(&entry.Time, &time_, sizeof time_) != 0) {
+    FormatGameTime(entry.Time, timeText_, sizeof timeText_);
+    timeLength_ = std::strlen(timeText_);
+    time_ = entry.Time;
+    timeMade_ = true;
+  }
+  const NameColumn& column = PlayerColumn(entry.PlayerID);
   TextBuffer out(buffer, size);
-  out.Text(time).Add(" ").Padded(PlayerName(info, entry.PlayerID), 15).Add(" ");
-  out.Int(entry.Counted).Add(" ");
+  if (timeLength_ <= TextBuffer::kShort) {
+    out.Short(timeText_, timeLength_);
+  } else {
+    out.Add(std::string_view(timeText_, timeLength_));
+  }
+  out.Add(" ");
+  if (column.padded) {
+    out.Short(column.text, kNameColumns);
+  } else {
+    out.Add(std::string_view(column.name, column.length)).Blanks(column.blanks);
+  }
+  out.Add(" ").Int(entry.Counted).Add(" ");
+  const GeneralInfo* info = info_;
   switch (entry.Kind) {
     case VANTREL_KIND_LEAVE: {
       const auto* leave = static_cast<const LeaveData*>(entry.Data);
@@ -325,7 +408,7 @@ EntryText FormatEntryText(const ActionRecord& entry, const GeneralInfo* info, CL
     case VANTREL_KIND_COMMAND: {
       const auto* command = static_cast<const CommandData*>(entry.Data);
       if ((command->Fields == nullptr && NeedsFields(command->ActionID)) ||
-          !CommandText(*command, info, log, out)) {
+          !CommandText(*command, info, log_, out)) {
         // No text: what is left in the output says so, without the common start.
         TextBuffer none(buffer, size);
         none.Add("No translation for command with ID: 0x").Hex(command->ActionID);
@@ -340,6 +423,11 @@ EntryText FormatEntryText(const ActionRecord& entry, const GeneralInfo* info, CL
   result.made = true;
   result.length = out.length();
   return result;
+}
+
+EntryText FormatEntryText(const ActionRecord& entry, const GeneralInfo* info, CLog* log,
+                          char* buffer, size_t size) {
+  return EntryTextMaker(info, log).Make(entry, buffer, size);
 }
 
 }  // namespace vantrel

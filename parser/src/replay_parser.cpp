@@ -287,9 +287,9 @@ void ReplayParser::ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t si
         Log(compressedDataLog ? "Library: translating data start.\n" : "Translating data start.\n");
         // What TranslateDataMessage gives each entry, kept in the arena with its node.
         TextNode** tail = &info.Texts;
+        EntryTextMaker maker(lastInfo_, log_);
         for (const ActionRecord* action = info.Actions; action != nullptr; action = action->Next) {
-          const EntryText made =
-              FormatEntryText(*action, lastInfo_, log_, textBuffer_, sizeof textBuffer_);
+          const EntryText made = maker.Make(*action, textBuffer_, sizeof textBuffer_);
           if (!made.made) continue;
           auto* node = records.New<TextNode>();
           node->Text = records.Text(textBuffer_, made.length);

@@ -3,9 +3,11 @@
 
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "game_time.h"
 #include "replay_parser.h"
+#include "support/game_builder.h"
 
 namespace {
 
@@ -152,6 +154,50 @@ TEST_F(EntryTexts, ATextIsCutAt8191Bytes) {
   ActionRecord action{1, {0, 0, 5, 0}, VANTREL_KIND_CHAT, 0, &chat, nullptr, nullptr};
   const std::string whole = "0:00:05.000 Alder           0 Chat (to all): '" + said + "'.";
   EXPECT_EQ(Translate(action), whole.substr(0, 8191));
+}
+
+TEST(EntryTextList, HoldsWhatEachEntryTranslatesTo) {
+  // The list is made in one go for all entries; each text must be what the entry alone gives,
+  // whatever the names (short, 15 characters, longer, not one byte per character), the players
+  // and the times the entries share.
+  testsupport::GameBuilder game;
+  game.host = testsupport::PlayerEntry{1, "Alder", {0}};
+  game.players = {testsupport::PlayerEntry{2, "ExactlyFifteen!", {0}},
+                  testsupport::PlayerEntry{3, "Имя игрока", {0}},
+                  testsupport::PlayerEntry{4, "A name longer than the column", {0}}};
+  for (uint8_t player = 1; player <= 5; ++player) {
+    game.TimeSlot(100, {{player, {0x61}}, {player, {0x18, 1, 0}}, {player, {0x66}}});
+    game.Chat(player, 0, "gl hf");
+    game.TimeSlot(1000 + player,
+                  {{player, {0x68, 0, 0, 0xC0, 0x3F, 0, 0, 0x80, 0xBF, 7, 0, 0, 0}}});
+  }
+  game.Leave(12, 2, 9);
+  const testsupport::Bytes data = game.Build();
+  vantrel::ReplayParser parser;
+  GeneralInfo info{};
+  CompressedDataParams params{};
+  params.Data = data.data();
+  params.DataSize = static_cast<uint32_t>(data.size());
+  params.GeneralInfo = &info;
+  params.TranslateTexts = 1;
+  ASSERT_EQ(parser.ParseCompressedData(&params), 0);
+
+  std::vector<std::string> alone;
+  for (const ActionRecord* action = info.Actions; action != nullptr; action = action->Next) {
+    char* text = nullptr;
+    if (parser.TranslateDataMessage(action, &text) == 1) alone.emplace_back(text);
+  }
+  std::vector<std::string> listed;
+  for (const TextNode* node = info.Texts; node != nullptr; node = node->Next)
+    listed.emplace_back(node->Text);
+  ASSERT_EQ(listed.size(), 5u * 5 + 1);
+  EXPECT_EQ(listed, alone);
+  EXPECT_EQ(listed[1],
+            "0:00:00.100 Alder           1 Select group hotkey. Group number: 2, "
+            "Unknown byte: 0");
+  EXPECT_EQ(listed[19],
+            "0:00:04.410 A name longer than the column 0 Minimap signal: X=1.50, "
+            "Y=-1.00. Unknown data: 7.");
 }
 
 TEST(PlayerNames, FoundByIdOrUnknown) {
