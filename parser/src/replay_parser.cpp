@@ -100,6 +100,14 @@ void ReplayParser::Reset(GeneralInfo& info) {
   info.TextureDecoderMissing = 0;
   state_.Reset();
   lastInfo_ = &info;
+  peakBytes_ = 0;
+}
+
+void ReplayParser::NotePeak(size_t more) {
+  size_t held = more;
+  for (const MemoryBlock* block = pool_.Blocks; block != nullptr; block = block->Next)
+    held += block->Used;
+  peakBytes_ = std::max(peakBytes_, held);
 }
 
 char* ReplayParser::PoolText(const char* text, size_t length) {
@@ -147,7 +155,7 @@ bool ReplayParser::ParseReplayBytes(GeneralInfo& info, const ParserData& data, c
     }
     ParseBuffer(info, game.data.get(), game.size,
                 BufferRequest{data.ParseMode, data.TranslateTexts != 0, data.WriteDebugFile != 0,
-                              data.WriteCompData != 0, true, false});
+                              data.WriteCompData != 0, true, false, &game});
     return true;
   } catch (const CError& error) {
     SetError(info, error.what());
@@ -203,6 +211,7 @@ int32_t ReplayParser::ParseCompressedData(CompressedDataParams* params) {
       info.ErrorText = nullptr;
       errorText_.clear();
       lastInfo_ = &info;
+      peakBytes_ = 0;
     }
     if (params->Data == nullptr) {
       SetError(info, kNullCompressedData);
@@ -280,6 +289,11 @@ void ReplayParser::ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t si
       // read to its end.
       walkReachedEnd_ =
           std::all_of(data + streamStart + walked, data + size, [](uint8_t b) { return b == 0; });
+      // Nothing after the walk reads the data: a file's is given back before the texts are made.
+      if (request.input != nullptr) {
+        NotePeak(request.input->size);
+        request.input->data.reset();
+      }
       DecideWinner(context);
       MergeSubgroups(context);
       Log("Library: parsing actions end.\n");
@@ -305,6 +319,7 @@ void ReplayParser::ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t si
     // The game stops at the error; everything read so far stays.
     SetError(info, error.what());
   }
+  NotePeak(request.input != nullptr && request.input->data ? request.input->size : 0);
   if (request.debugFile) {
     Log(compressedDataLog ? "Library: out data to file.\n" : "Library: out data.\n");
     WriteDebugFile(info);

@@ -273,6 +273,36 @@ TEST(ParseAgain, StartsFromAnEmptiedPoolThatKeepsItsMemory) {
   EXPECT_EQ(parser.pool().Blocks->Base, base);
 }
 
+TEST(ParsePeak, CountsTheDecompressedDataOnlyWhileTheWalkNeedsIt) {
+  GameBuilder game;
+  for (int i = 0; i < 2000; ++i)
+    game.TimeSlot(100, {{1, {0x61}}, {1, {0x18, 1, 0}}});
+  const Bytes data = game.Build();
+  testsupport::TempDir dir;
+  const std::string file = dir.Write("game.w3g", BuildReplay(data, {}));
+  const auto poolBytes = [](const TCustomMemoryManager& pool) {
+    size_t used = 0;
+    for (const MemoryBlock* block = pool.Blocks; block != nullptr; block = block->Next)
+      used += block->Used;
+    return used;
+  };
+  vantrel::ReplayParser parser;
+  GeneralInfo info{};
+  ParserData request{};
+  request.GeneralInfo = &info;
+  ASSERT_TRUE(parser.ParseReplay(&request, file.c_str()));
+  // Without texts the pool is full when the walk ends, with the data still there.
+  const size_t walked = poolBytes(parser.pool());
+  EXPECT_EQ(parser.PeakBytes(), walked + data.size());
+
+  // The texts are made after the data is given back: the peak is the larger of the two.
+  request.TranslateTexts = 1;
+  ASSERT_TRUE(parser.ParseReplay(&request, file.c_str()));
+  const size_t withTexts = poolBytes(parser.pool());
+  ASSERT_GT(withTexts, walked + data.size());
+  EXPECT_EQ(parser.PeakBytes(), withTexts);
+}
+
 TEST(ParseReplayData, GivesWhatTheFileGives) {
   testsupport::TempDir dir;
   const testsupport::Bytes whole = testsupport::SampleReplay();
