@@ -96,7 +96,9 @@ class TextBuffer {
   TextBuffer& Fixed2(float value) {
     const double wide = value;
     if (!std::isfinite(wide) || std::fabs(wide) >= 1e15) return Fallback("%.2f", wide);
-    const auto hundredths = static_cast<uint64_t>(std::fabs(RoundedToWhole(wide * 100.0)));
+    // Below 1e17: a signed conversion is exact and needs no adjustment.
+    const auto hundredths =
+        static_cast<uint64_t>(static_cast<int64_t>(std::fabs(RoundedToWhole(wide * 100.0))));
     const uint64_t whole = hundredths / 100;
     const auto fraction = static_cast<unsigned>(hundredths % 100);
     const size_t sign = std::signbit(wide) ? 1 : 0;
@@ -133,16 +135,36 @@ class TextBuffer {
   }
   static size_t DecimalDigits(uint64_t value) {
     size_t count = 1;
-    for (; value >= 10; value /= 10)
-      ++count;
-    return count;
+    for (; value >= 10000; value /= 10000)
+      count += 4;
+    if (value >= 1000) return count + 3;
+    if (value >= 100) return count + 2;
+    return value >= 10 ? count + 1 : count;
   }
-  // The decimal digits of `value`, ending before `end`.
+  // The decimal digits of `value`, ending before `end`: two at a time, in 32 bits when it fits.
   static void WriteDecimal(uint64_t value, char* end) {
-    do {
-      *--end = static_cast<char>('0' + value % 10);
-      value /= 10;
-    } while (value > 0);
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    while (value > UINT32_MAX) {
+      const auto pair = static_cast<unsigned>(value % 100);
+      value /= 100;
+      end -= 2;
+      std::memcpy(end, kPairs + 2 * pair, 2);
+    }
+    auto small = static_cast<uint32_t>(value);
+    while (small >= 100) {
+      const unsigned pair = small % 100;
+      small /= 100;
+      end -= 2;
+      std::memcpy(end, kPairs + 2 * pair, 2);
+    }
+    if (small >= 10) {
+      std::memcpy(end - 2, kPairs + 2 * small, 2);
+    } else {
+      end[-1] = static_cast<char>('0' + small);
+    }
   }
 
   // `value` rounded to a whole number in the current rounding mode, as nearbyint does: adding
@@ -371,8 +393,7 @@ EntryText EntryTextMaker::Make(const ActionRecord& entry, char* buffer, size_t s
   EntryText result;
   if (entry.Data == nullptr || size == 0) return result;
   if (!timeMade_ || std::memcmp(&entry.Time, &time_, sizeof time_) != 0) {
-    FormatGameTime(entry.Time, timeText_, sizeof timeText_);
-    timeLength_ = std::strlen(timeText_);
+    timeLength_ = FormatGameTime(entry.Time, timeText_, sizeof timeText_);
     time_ = entry.Time;
     timeMade_ = true;
   }

@@ -1,5 +1,6 @@
 #include "game_time.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -16,7 +17,7 @@ GameTime CarryMilliseconds(GameTime time, uint32_t milliseconds) {
   return time;
 }
 
-void FormatGameTime(const GameTime& time, char* out, size_t outSize) {
+size_t FormatGameTime(const GameTime& time, char* out, size_t outSize) {
   // Every entry text begins with its time, so this runs once per entry: the normalised times of
   // a parse (0..9999 hours, fields in range) are written digit by digit, which costs a fraction
   // of snprintf. Anything else keeps the general form.
@@ -24,9 +25,9 @@ void FormatGameTime(const GameTime& time, char* out, size_t outSize) {
                           time.Minutes <= 59 && time.Seconds >= 0 && time.Seconds <= 59 &&
                           time.Milliseconds >= 0 && time.Milliseconds <= 999;
   if (!normalised || outSize < 17) {
-    std::snprintf(out, outSize, "%d:%.2d:%.2d.%.3d", time.Hours, time.Minutes, time.Seconds,
-                  time.Milliseconds);
-    return;
+    const int written = std::snprintf(out, outSize, "%d:%.2d:%.2d.%.3d", time.Hours, time.Minutes,
+                                      time.Seconds, time.Milliseconds);
+    return written <= 0 || outSize == 0 ? 0 : std::min(static_cast<size_t>(written), outSize - 1);
   }
   char* at = out;
   int hours = time.Hours;
@@ -49,6 +50,7 @@ void FormatGameTime(const GameTime& time, char* out, size_t outSize) {
   *at++ = static_cast<char>('0' + time.Milliseconds / 10 % 10);
   *at++ = static_cast<char>('0' + time.Milliseconds % 10);
   *at = '\0';
+  return static_cast<size_t>(at - out);
 }
 
 }  // namespace vantrel

@@ -37,6 +37,7 @@ inline void AddMilliseconds(GameTime& time, uint32_t milliseconds) {
 }
 
 // "%d:%.2d:%.2d.%.3d" (0:05:07.250) into `out`.
-void FormatGameTime(const GameTime& time, char* out, size_t outSize);
+// Returns the length of the text written.
+size_t FormatGameTime(const GameTime& time, char* out, size_t outSize);
 
 }  // namespace vantrel
