@@ -82,24 +82,6 @@ bool SkipShort(ByteReader& reader) {
 
 }  // namespace
 
-ActionRecord* AppendEntry(ParseContext& context, uint8_t player, const GameTime& time, uint8_t kind,
-                          void* data) {
-  ParseState& state = context.state;
-  auto* entry = context.records.New<ActionRecord>();
-  entry->PlayerID = player;
-  entry->Time = time;
-  entry->Kind = kind;
-  entry->Data = data;
-  entry->Previous = state.tail;
-  if (state.tail != nullptr) {
-    state.tail->Next = entry;
-  } else {
-    context.info.Actions = entry;
-  }
-  state.tail = entry;
-  return entry;
-}
-
 size_t WalkActionStream(const uint8_t* data, size_t size, size_t start, ParseContext& context) {
   ByteReader reader(data, size);
   if (!reader.Seek(start)) return 0;

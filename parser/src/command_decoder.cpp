@@ -104,6 +104,13 @@ class ActionReader {
     reader_.Skip(4);
   }
   void Skip(size_t count) { ok_ = ok_ && reader_.Skip(count); }
+  // The next `count` bytes, stepped over; null, moving nothing, when they are not all there.
+  const uint8_t* Bytes(size_t count) {
+    if (!ok_ || !reader_.Has(count)) return nullptr;
+    const uint8_t* bytes = reader_.current();
+    reader_.Skip(count);
+    return bytes;
+  }
   void SkipText() {
     const char* text = nullptr;
     size_t length = 0;
@@ -207,10 +214,17 @@ class BlockDecoder {
 };
 
 ActionRecord* BlockDecoder::Entry(uint8_t id, bool counted, void* fields) {
-  auto* command = records_.New<CommandData>();
+  // The entry and its command record side by side: one allocation.
+  struct CommandEntry {
+    CommandData command;
+    ActionRecord entry;
+  };
+  auto* made = records_.New<CommandEntry>();
+  CommandData* command = &made->command;
   command->ActionID = id;
   command->Fields = fields;
-  ActionRecord* entry = AppendEntry(context_, player_, time_, VANTREL_KIND_COMMAND, command);
+  ActionRecord* entry =
+      LinkEntry(context_, &made->entry, player_, time_, VANTREL_KIND_COMMAND, command);
   entry->Counted = counted ? 1 : 0;
   if (counted && record_ != nullptr) ++record_->ActionsTotal;
   state_.lastEntry[player_] = entry;
@@ -292,7 +306,19 @@ void BlockDecoder::Selection(uint8_t id, ActionReader& in, bool counted) {
   if (!in.ok()) return;
   SelectedObject* first = nullptr;
   SelectedObject** tail = &first;
-  for (uint16_t i = 0; i < count; ++i) {
+  uint16_t left = count;  // objects read one by one below
+  if (const uint8_t* objects = count > 0 ? in.Bytes(size_t{count} * 8) : nullptr) {
+    // All objects are there: their nodes are made together.
+    first = records_.New<SelectedObject>(count);
+    for (uint16_t i = 0; i < count; ++i, objects += 8) {
+      ByteReader object(objects, 8);
+      object.U32(first[i].Object1);
+      object.U32(first[i].Object2);
+      first[i].Next = i + 1 < count ? &first[i + 1] : nullptr;
+    }
+    left = 0;
+  }
+  for (uint16_t i = 0; i < left; ++i) {
     const uint32_t object1 = in.U32();
     const uint32_t object2 = in.U32();
     if (!in.ok()) return;
