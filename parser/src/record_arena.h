@@ -11,8 +11,8 @@ namespace vantrel {
 
 // Hands out the records of one parse (entries, field records, event nodes, texts) from chunks
 // of the result pool. The pool puts a spare byte and the padding of the alignment after every
-// allocation, nearly as much again as a small record; here records follow each other at their
-// own alignment, and most of them cost no call into the pool. The chunks are pool memory:
+// allocation (an ActionRecord took 56 bytes, a CommandData 24); here records follow each other
+// at their own alignment, and most of them cost no call into the pool. The chunks are pool memory:
 // zero-filled, and emptied with the pool. An arena lives for one parse step: the pool may be
 // emptied between steps, which the arena would not see.
 class RecordArena {
