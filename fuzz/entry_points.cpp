@@ -141,8 +141,9 @@ void GameStart(const uint8_t* data, size_t size) {
   vantrel::ParseState state;
   GeneralInfo info{};
   info.PlayerCount = -1;
-  vantrel::ParseContext context{info, pool, state, nullptr,
-                                vantrel::FormatOf(info.GameVersion, info.BuildNumber)};
+  vantrel::RecordArena records(pool);
+  vantrel::ParseContext context{
+      info, pool, records, state, nullptr, vantrel::FormatOf(info.GameVersion, info.BuildNumber)};
   vantrel::ByteReader reader(data, size);
   try {
     vantrel::ParseGameStart(reader, context);

@@ -1,5 +1,6 @@
 #include "gamedata/memory_manager.h"
 
+#include <cstring>
 #include <new>
 
 #include "gamedata/errors.h"
@@ -43,6 +44,24 @@ void TCustomMemoryManager::FreeAll() {
   while (Blocks != nullptr) {
     MemoryBlock* block = Blocks;
     Blocks = block->Next;
+    if (!platform::ReleasePages(block->Base, kMemoryBlockSize)) refused = true;
+    delete block;
+  }
+  if (refused) throw CMemoryError("Cannot free memory.");
+}
+
+void TCustomMemoryManager::Recycle(size_t keep) {
+  MemoryBlock** link = &Blocks;
+  for (size_t kept = 0; kept < keep && *link != nullptr; ++kept) {
+    MemoryBlock* block = *link;
+    std::memset(block->Base, 0, block->Used);
+    block->Used = 0;
+    link = &block->Next;
+  }
+  bool refused = false;
+  while (*link != nullptr) {
+    MemoryBlock* block = *link;
+    *link = block->Next;
     if (!platform::ReleasePages(block->Base, kMemoryBlockSize)) refused = true;
     delete block;
   }

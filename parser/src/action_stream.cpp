@@ -15,7 +15,7 @@ void ReadLeave(ByteReader& reader, ParseContext& context, bool& ok) {
   ok = reader.U32(reason) && reader.U8(player) && reader.U32(result) && reader.U32(unknown);
   if (!ok) return;
   ParseState& state = context.state;
-  auto* leave = context.pool.New<LeaveData>();
+  auto* leave = context.records.New<LeaveData>();
   *leave = LeaveData{reason, result, unknown};
   AppendEntry(context, player, state.gameClock, VANTREL_KIND_LEAVE, leave);
   if (PlayerRecord* record = state.playerById[player]) record->TimeInGame = state.gameClock;
@@ -36,7 +36,7 @@ void ReadChat(ByteReader& reader, ParseContext& context, bool& ok) {
   uint32_t mode = 0;
   if (!body.U8(flags) || !body.U32(mode)) return;  // too short to be a message: nothing to show
   // The text ends at its zero byte, or with the body when it has none.
-  auto* chat = context.pool.New<ChatData>();
+  auto* chat = context.records.New<ChatData>();
   chat->ChatMode = mode;
   chat->Text = DecodeProfileText(reinterpret_cast<const char*>(body.current()), body.remaining(),
                                  &context.pool)
@@ -49,13 +49,12 @@ void ReadTimeSlot(ByteReader& reader, ParseContext& context, bool& ok) {
   ok = reader.U16(length) && length >= 2 && reader.Has(length) && reader.U16(increment);
   if (!ok) return;
   ParseState& state = context.state;
-  GameTime time;
   if (state.paused) {
-    AddMilliseconds(state.pauseClock, increment);
+    state.pauseClock = AddedMilliseconds(state.pauseClock, increment);
   } else {
-    AddMilliseconds(state.gameClock, increment);
+    state.gameClock = AddedMilliseconds(state.gameClock, increment);
   }
-  time = state.gameClock;
+  const GameTime time = state.gameClock;
   ByteReader commands(reader.current(), length - 2u);
   reader.Skip(length - 2u);
   CommandDecoder decoder(context);
@@ -82,24 +81,6 @@ bool SkipShort(ByteReader& reader) {
 }
 
 }  // namespace
-
-ActionRecord* AppendEntry(ParseContext& context, uint8_t player, const GameTime& time, uint8_t kind,
-                          void* data) {
-  ParseState& state = context.state;
-  auto* entry = context.pool.New<ActionRecord>();
-  entry->PlayerID = player;
-  entry->Time = time;
-  entry->Kind = kind;
-  entry->Data = data;
-  entry->Previous = state.tail;
-  if (state.tail != nullptr) {
-    state.tail->Next = entry;
-  } else {
-    context.info.Actions = entry;
-  }
-  state.tail = entry;
-  return entry;
-}
 
 size_t WalkActionStream(const uint8_t* data, size_t size, size_t start, ParseContext& context) {
   ByteReader reader(data, size);

@@ -24,8 +24,28 @@ enum : uint8_t {
 // entry to the action list for each. Returns the number of bytes walked.
 size_t WalkActionStream(const uint8_t* data, size_t size, size_t start, ParseContext& context);
 
+// Fills `entry` (zero-filled), stamped with `time`, and appends it to the action list.
+inline ActionRecord* LinkEntry(ParseContext& context, ActionRecord* entry, uint8_t player,
+                               const GameTime& time, uint8_t kind, void* data) {
+  ParseState& state = context.state;
+  entry->PlayerID = player;
+  entry->Time = time;
+  entry->Kind = kind;
+  entry->Data = data;
+  entry->Previous = state.tail;
+  if (state.tail != nullptr) {
+    state.tail->Next = entry;
+  } else {
+    context.info.Actions = entry;
+  }
+  state.tail = entry;
+  return entry;
+}
+
 // A new entry of the action list, stamped with `time` and appended to the list.
-ActionRecord* AppendEntry(ParseContext& context, uint8_t player, const GameTime& time, uint8_t kind,
-                          void* data);
+inline ActionRecord* AppendEntry(ParseContext& context, uint8_t player, const GameTime& time,
+                                 uint8_t kind, void* data) {
+  return LinkEntry(context, context.records.New<ActionRecord>(), player, time, kind, data);
+}
 
 }  // namespace vantrel

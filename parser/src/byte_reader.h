@@ -29,9 +29,9 @@ class ByteReader {
     return true;
   }
 
-  bool U8(uint8_t& value) { return Read(value, 1); }
-  bool U16(uint16_t& value) { return Read(value, 2); }
-  bool U32(uint32_t& value) { return Read(value, 4); }
+  bool U8(uint8_t& value) { return Read(value); }
+  bool U16(uint16_t& value) { return Read(value); }
+  bool U32(uint32_t& value) { return Read(value); }
   // A zero-terminated text: `text` and `length` (without the zero); the cursor moves past the
   // zero. False, moving nothing, when no zero follows inside the bytes.
   bool Text(const char*& text, size_t& length) {
@@ -51,15 +51,22 @@ class ByteReader {
   }
 
  private:
+  // The bytes are put together in one expression, which compilers turn into one load.
   template <typename T>
-  bool Read(T& value, size_t count) {
+  bool Read(T& value) {
     value = 0;
-    if (!Has(count)) return false;
-    T result = 0;
-    for (size_t i = 0; i < count; ++i)
-      result |= static_cast<T>(static_cast<T>(data_[position_ + i]) << (8 * i));
-    value = result;
-    position_ += count;
+    if (!Has(sizeof(T))) return false;
+    const uint8_t* bytes = data_ + position_;
+    if constexpr (sizeof(T) == 1) {
+      value = bytes[0];
+    } else if constexpr (sizeof(T) == 2) {
+      value = static_cast<T>(bytes[0] | bytes[1] << 8);
+    } else {
+      static_assert(sizeof(T) == 4);
+      value = static_cast<T>(bytes[0] | bytes[1] << 8 | bytes[2] << 16 |
+                             static_cast<uint32_t>(bytes[3]) << 24);
+    }
+    position_ += sizeof(T);
     return true;
   }
 

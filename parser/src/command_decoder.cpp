@@ -51,6 +51,16 @@ uint8_t ClassifyAbility(const GeneralInfo& info, const uint8_t* raw, const char*
                            : static_cast<uint8_t>(VANTREL_EVENT_NONE);
 }
 
+// The selection record of `entry` when it is a change of selection of `player` in `mode`.
+const SelectionData* SelectionOf(const ActionRecord* entry, uint8_t player, uint8_t mode) {
+  if (entry == nullptr || entry->PlayerID != player || entry->Kind != VANTREL_KIND_COMMAND)
+    return nullptr;
+  const auto* command = static_cast<const CommandData*>(entry->Data);
+  if (command->ActionID != kChangeSelection || command->Fields == nullptr) return nullptr;
+  const auto* fields = static_cast<const SelectionData*>(command->Fields);
+  return fields->Mode == mode ? fields : nullptr;
+}
+
 // Reads the fields of one action. Every read is bounded by the command block; a field that does
 // not fit makes the action unreadable.
 class ActionReader {
@@ -94,6 +104,13 @@ class ActionReader {
     reader_.Skip(4);
   }
   void Skip(size_t count) { ok_ = ok_ && reader_.Skip(count); }
+  // The next `count` bytes, stepped over; null, moving nothing, when they are not all there.
+  const uint8_t* Bytes(size_t count) {
+    if (!ok_ || !reader_.Has(count)) return nullptr;
+    const uint8_t* bytes = reader_.current();
+    reader_.Skip(count);
+    return bytes;
+  }
   void SkipText() {
     const char* text = nullptr;
     size_t length = 0;
@@ -162,6 +179,7 @@ class BlockDecoder {
       : context_(context),
         state_(context.state),
         pool_(context.pool),
+        records_(context.records),
         player_(player),
         time_(time),
         record_(context.state.playerById[player]),
@@ -173,11 +191,12 @@ class BlockDecoder {
   ActionRecord* Entry(uint8_t id, bool counted, void* fields);
   template <typename T>
   T* Fields() {
-    return pool_.New<T>();
+    return records_.New<T>();
   }
   void Ability(uint8_t id, ActionReader& in);
   void Selection(uint8_t id, ActionReader& in, bool counted);
   bool IsRepeatedAbility(const AbilityData& fields) const;
+  void NoteSubgroup(ActionRecord* entry, SubgroupData* fields);
   void FileEvent(uint8_t event, ActionRecord* entry, void* fields, const char* id);
   void FileHero(ActionRecord* entry, void* fields, const char* id);
   void FileSkill(EventNode* node, const char* id);
@@ -187,6 +206,7 @@ class BlockDecoder {
   ParseContext& context_;
   ParseState& state_;
   TCustomMemoryManager& pool_;
+  RecordArena& records_;
   uint8_t player_;
   GameTime time_;
   PlayerRecord* record_;
@@ -194,10 +214,17 @@ class BlockDecoder {
 };
 
 ActionRecord* BlockDecoder::Entry(uint8_t id, bool counted, void* fields) {
-  auto* command = pool_.New<CommandData>();
+  // The entry and its command record side by side: one allocation.
+  struct CommandEntry {
+    CommandData command;
+    ActionRecord entry;
+  };
+  auto* made = records_.New<CommandEntry>();
+  CommandData* command = &made->command;
   command->ActionID = id;
   command->Fields = fields;
-  ActionRecord* entry = AppendEntry(context_, player_, time_, VANTREL_KIND_COMMAND, command);
+  ActionRecord* entry =
+      LinkEntry(context_, &made->entry, player_, time_, VANTREL_KIND_COMMAND, command);
   entry->Counted = counted ? 1 : 0;
   if (counted && record_ != nullptr) ++record_->ActionsTotal;
   state_.lastEntry[player_] = entry;
@@ -279,11 +306,23 @@ void BlockDecoder::Selection(uint8_t id, ActionReader& in, bool counted) {
   if (!in.ok()) return;
   SelectedObject* first = nullptr;
   SelectedObject** tail = &first;
-  for (uint16_t i = 0; i < count; ++i) {
+  uint16_t left = count;  // objects read one by one below
+  if (const uint8_t* objects = count > 0 ? in.Bytes(size_t{count} * 8) : nullptr) {
+    // All objects are there: their nodes are made together.
+    first = records_.New<SelectedObject>(count);
+    for (uint16_t i = 0; i < count; ++i, objects += 8) {
+      ByteReader object(objects, 8);
+      object.U32(first[i].Object1);
+      object.U32(first[i].Object2);
+      first[i].Next = i + 1 < count ? &first[i + 1] : nullptr;
+    }
+    left = 0;
+  }
+  for (uint16_t i = 0; i < left; ++i) {
     const uint32_t object1 = in.U32();
     const uint32_t object2 = in.U32();
     if (!in.ok()) return;
-    auto* node = pool_.New<SelectedObject>();
+    auto* node = records_.New<SelectedObject>();
     node->Object1 = object1;
     node->Object2 = object2;
     *tail = node;
@@ -296,8 +335,20 @@ void BlockDecoder::Selection(uint8_t id, ActionReader& in, bool counted) {
   Entry(id, counted, fields);
 }
 
+void BlockDecoder::NoteSubgroup(ActionRecord* entry, SubgroupData* fields) {
+  // What the merge does with this entry depends on the entries before it and their records,
+  // which no later entry changes (a merge sets the Previous link of its own subgroup entry
+  // only): it is decided now, while they are at hand, and done after the walk.
+  const ActionRecord* added = entry->Previous;
+  const SelectionData* addition = SelectionOf(added, player_, kSelectAdd);
+  if (addition == nullptr) return;
+  ActionRecord* before = added->Previous;
+  if (SelectionOf(before, player_, kSelectRemove) != nullptr) before = before->Previous;
+  state_.merges.push_back(ParseState::SubgroupMerge{entry, fields, before, addition->UnitCount});
+}
+
 EventNode* BlockDecoder::NewNode(ActionRecord* entry, void* fields) {
-  auto* node = pool_.New<EventNode>();
+  auto* node = records_.New<EventNode>();
   node->Action = entry;
   node->Fields = fields;
   return node;
@@ -362,7 +413,7 @@ void BlockDecoder::FileHero(ActionRecord* entry, void* fields, const char* id) {
     const auto* heroFields = static_cast<const AbilityData*>(filed.hero->Fields);
     if (std::memcmp(heroFields->ItemID, id, 4) == 0) {
       if (context_.log != nullptr) context_.log->Write("Result: same\n");
-      auto* node = pool_.New<HeroNode>();
+      auto* node = records_.New<HeroNode>();
       node->Action = entry;
       node->Fields = fields;
       ++filed.hero->SummonCount;
@@ -375,7 +426,7 @@ void BlockDecoder::FileHero(ActionRecord* entry, void* fields, const char* id) {
   // Every skill learned is matched against each hero of the player, so their number bounds the
   // work per skill command: further hero types are not filed (see VANTREL_MAX_HEROES).
   if (heroes.size() >= kMaxHeroesPerPlayer) return;
-  auto* node = pool_.New<HeroNode>();
+  auto* node = records_.New<HeroNode>();
   node->Action = entry;
   node->Fields = fields;
   if (heroes.empty()) {
@@ -476,7 +527,7 @@ void BlockDecoder::Decode(const uint8_t* actions, size_t size) {
         in.Id(fields->ItemID);
         fields->Object1 = in.U32();
         fields->Object2 = in.U32();
-        if (in.ok()) Entry(id, false, fields);
+        if (in.ok()) NoteSubgroup(Entry(id, false, fields), fields);
         break;
       }
       case kPreSubselection:
@@ -591,29 +642,13 @@ void CommandDecoder::DecodeBlock(uint8_t player, const GameTime& time, const uin
 }
 
 void MergeSubgroups(ParseContext& context) {
-  const auto selection = [](const ActionRecord* entry, uint8_t player,
-                            uint8_t mode) -> const SelectionData* {
-    if (entry == nullptr || entry->PlayerID != player || entry->Kind != VANTREL_KIND_COMMAND)
-      return nullptr;
-    const auto* command = static_cast<const CommandData*>(entry->Data);
-    if (command->ActionID != kChangeSelection || command->Fields == nullptr) return nullptr;
-    const auto* fields = static_cast<const SelectionData*>(command->Fields);
-    return fields->Mode == mode ? fields : nullptr;
-  };
-  for (ActionRecord* entry = context.info.Actions; entry != nullptr; entry = entry->Next) {
-    if (entry->Kind != VANTREL_KIND_COMMAND) continue;
-    const auto* command = static_cast<const CommandData*>(entry->Data);
-    if (command->ActionID != kSelectSubgroup || command->Fields == nullptr) continue;
-    ActionRecord* added = entry->Previous;
-    const SelectionData* addition = selection(added, entry->PlayerID, kSelectAdd);
-    if (addition == nullptr) continue;
-    ActionRecord* before = added->Previous;
-    if (selection(before, entry->PlayerID, kSelectRemove) != nullptr) before = before->Previous;
-    static_cast<SubgroupData*>(command->Fields)->UnitsCount = addition->UnitCount;
+  for (const ParseState::SubgroupMerge& merge : context.state.merges) {
+    ActionRecord* entry = merge.entry;
+    merge.fields->UnitsCount = merge.units;
     entry->Counted = 1;
-    entry->Previous = before;
-    if (before != nullptr) {
-      before->Next = entry;
+    entry->Previous = merge.before;
+    if (merge.before != nullptr) {
+      merge.before->Next = entry;
     } else {
       context.info.Actions = entry;
     }

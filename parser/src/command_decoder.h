@@ -59,7 +59,8 @@ class CommandDecoder {
 };
 
 // Folds each run of removing selection, adding selection and select subgroup of one player
-// into the select subgroup entry: it takes the number of units and shows as counted.
+// into the select subgroup entry: it takes the number of units and shows as counted. The runs
+// are those the walk noted (ParseState::merges).
 void MergeSubgroups(ParseContext& context);
 
 // True when the id as it stands in the action (before reversal) is an order number.

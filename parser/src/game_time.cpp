@@ -1,10 +1,12 @@
 #include "game_time.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 namespace vantrel {
 
-void AddMilliseconds(GameTime& time, uint32_t milliseconds) {
+GameTime CarryMilliseconds(GameTime time, uint32_t milliseconds) {
   int64_t ms = static_cast<int64_t>(time.Milliseconds) + milliseconds;
   int64_t seconds = time.Seconds + ms / 1000;
   int64_t minutes = time.Minutes + seconds / 60;
@@ -12,9 +14,10 @@ void AddMilliseconds(GameTime& time, uint32_t milliseconds) {
   time.Seconds = static_cast<int32_t>(seconds % 60);
   time.Minutes = static_cast<int32_t>(minutes % 60);
   time.Hours = static_cast<int32_t>(time.Hours + minutes / 60);
+  return time;
 }
 
-void FormatGameTime(const GameTime& time, char* out, size_t outSize) {
+size_t FormatGameTime(const GameTime& time, char* out, size_t outSize) {
   // Every entry text begins with its time, so this runs once per entry: the normalised times of
   // a parse (0..9999 hours, fields in range) are written digit by digit, which costs a fraction
   // of snprintf. Anything else keeps the general form.
@@ -22,9 +25,9 @@ void FormatGameTime(const GameTime& time, char* out, size_t outSize) {
                           time.Minutes <= 59 && time.Seconds >= 0 && time.Seconds <= 59 &&
                           time.Milliseconds >= 0 && time.Milliseconds <= 999;
   if (!normalised || outSize < 17) {
-    std::snprintf(out, outSize, "%d:%.2d:%.2d.%.3d", time.Hours, time.Minutes, time.Seconds,
-                  time.Milliseconds);
-    return;
+    const int written = std::snprintf(out, outSize, "%d:%.2d:%.2d.%.3d", time.Hours, time.Minutes,
+                                      time.Seconds, time.Milliseconds);
+    return written <= 0 || outSize == 0 ? 0 : std::min(static_cast<size_t>(written), outSize - 1);
   }
   char* at = out;
   int hours = time.Hours;
@@ -47,6 +50,7 @@ void FormatGameTime(const GameTime& time, char* out, size_t outSize) {
   *at++ = static_cast<char>('0' + time.Milliseconds / 10 % 10);
   *at++ = static_cast<char>('0' + time.Milliseconds % 10);
   *at = '\0';
+  return static_cast<size_t>(at - out);
 }
 
 }  // namespace vantrel

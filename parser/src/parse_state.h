@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gamedata/replay_format.h"
+#include "record_arena.h"
 #include "vantrel.h"
 
 struct CLog;
@@ -48,14 +49,30 @@ struct ParseState {
     HeroNode** summons = nullptr;
   };
   std::array<std::vector<HeroTails>, 256> heroes{};
+  // A select subgroup entry that the subgroup merge after the walk folds the selections before
+  // into: the entry (and its record) to link after `before`, and the number of units it takes.
+  struct SubgroupMerge {
+    ActionRecord* entry;
+    SubgroupData* fields;
+    ActionRecord* before;
+    uint16_t units;
+  };
+  std::vector<SubgroupMerge> merges;  // in list order
 
-  void Reset() { *this = ParseState(); }
+  // Everything starts again; the merge list keeps its memory for the next parse.
+  void Reset() {
+    std::vector<SubgroupMerge> kept = std::move(merges);
+    *this = ParseState();
+    kept.clear();
+    merges = std::move(kept);
+  }
 };
 
 // What the steps of a parse work on.
 struct ParseContext {
   GeneralInfo& info;
   TCustomMemoryManager& pool;
+  RecordArena& records;  // the entries, field records and event nodes, in the pool
   ParseState& state;
   CLog* log;
   // The layout the replay's version implies (classic when the caller gave no version).

@@ -84,7 +84,7 @@ void ReplayParser::SetError(GeneralInfo& info, const std::string& text) {
 
 void ReplayParser::Reset(GeneralInfo& info) {
   pool_.Log = log_;
-  pool_.FreeAll();
+  pool_.Recycle(kKeptPoolBlocks);
   info.Pool = &pool_;
   info.GameName = info.MapName = info.GameCreatorName = nullptr;
   info.Players = nullptr;
@@ -100,6 +100,14 @@ void ReplayParser::Reset(GeneralInfo& info) {
   info.TextureDecoderMissing = 0;
   state_.Reset();
   lastInfo_ = &info;
+  peakBytes_ = 0;
+}
+
+void ReplayParser::NotePeak(size_t more) {
+  size_t held = more;
+  for (const MemoryBlock* block = pool_.Blocks; block != nullptr; block = block->Next)
+    held += block->Used;
+  peakBytes_ = std::max(peakBytes_, held);
 }
 
 char* ReplayParser::PoolText(const char* text, size_t length) {
@@ -147,7 +155,7 @@ bool ReplayParser::ParseReplayBytes(GeneralInfo& info, const ParserData& data, c
     }
     ParseBuffer(info, game.data.get(), game.size,
                 BufferRequest{data.ParseMode, data.TranslateTexts != 0, data.WriteDebugFile != 0,
-                              data.WriteCompData != 0, true, false});
+                              data.WriteCompData != 0, true, false, &game});
     return true;
   } catch (const CError& error) {
     SetError(info, error.what());
@@ -203,6 +211,7 @@ int32_t ReplayParser::ParseCompressedData(CompressedDataParams* params) {
       info.ErrorText = nullptr;
       errorText_.clear();
       lastInfo_ = &info;
+      peakBytes_ = 0;
     }
     if (params->Data == nullptr) {
       SetError(info, kNullCompressedData);
@@ -239,7 +248,10 @@ void ReplayParser::ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t si
                                const BufferRequest& request) {
   const uint8_t mode = request.mode;
   const bool compressedDataLog = request.compressedDataLog;
-  ParseContext context{info, pool_, state_, log_, FormatOf(info.GameVersion, info.BuildNumber)};
+  // The arena takes its first chunk after the reset below has emptied the pool.
+  RecordArena records(pool_);
+  const ReplayFormat format = FormatOf(info.GameVersion, info.BuildNumber);
+  ParseContext context{info, pool_, records, state_, log_, format};
   try {
     size_t streamStart = resumePosition_;
     if (mode != VANTREL_PARSE_ACTIONS) {
@@ -277,17 +289,24 @@ void ReplayParser::ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t si
       // read to its end.
       walkReachedEnd_ =
           std::all_of(data + streamStart + walked, data + size, [](uint8_t b) { return b == 0; });
+      // Nothing after the walk reads the data: a file's is given back before the texts are made.
+      if (request.input != nullptr) {
+        NotePeak(request.input->size);
+        request.input->data.reset();
+      }
       DecideWinner(context);
       MergeSubgroups(context);
       Log("Library: parsing actions end.\n");
       if (request.translate) {
         Log(compressedDataLog ? "Library: translating data start.\n" : "Translating data start.\n");
+        // What TranslateDataMessage gives each entry, kept in the arena with its node.
         TextNode** tail = &info.Texts;
+        EntryTextMaker maker(lastInfo_, log_);
         for (const ActionRecord* action = info.Actions; action != nullptr; action = action->Next) {
-          char* text = nullptr;
-          if (TranslateDataMessage(action, &text) == 0) continue;
-          auto* node = pool_.New<TextNode>();
-          node->Text = text;
+          const EntryText made = maker.Make(*action, textBuffer_, sizeof textBuffer_);
+          if (!made.made) continue;
+          auto* node = records.New<TextNode>();
+          node->Text = records.Text(textBuffer_, made.length);
           *tail = node;
           tail = &node->Next;
         }
@@ -300,6 +319,7 @@ void ReplayParser::ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t si
     // The game stops at the error; everything read so far stays.
     SetError(info, error.what());
   }
+  NotePeak(request.input != nullptr && request.input->data ? request.input->size : 0);
   if (request.debugFile) {
     Log(compressedDataLog ? "Library: out data to file.\n" : "Library: out data.\n");
     WriteDebugFile(info);

@@ -7,6 +7,7 @@
 
 #include "gamedata/memory_manager.h"
 #include "parse_state.h"
+#include "replay_container.h"
 #include "vantrel.h"
 
 struct CLog;
@@ -44,6 +45,10 @@ class ReplayParser {
   // Whether the last walk of a block stream read it up to the zero bytes that end the data (an
   // unknown block id or a damaged block stops it earlier).
   bool WalkReachedEnd() const { return walkReachedEnd_; }
+  // The most memory the last parse held at once, in bytes: what its pool handed out and the
+  // decompressed data of a file while it was kept (the data given to ParseCompressedData is the
+  // caller's).
+  size_t PeakBytes() const { return peakBytes_; }
 
  private:
   void Log(const char* text) const;
@@ -67,6 +72,9 @@ class ReplayParser {
     bool writeCompData;
     bool loadCustomMap;      // a file's parse reads the map of the replay
     bool compressedDataLog;  // the log lines of ParseCompressedData
+    // The decompressed data of a file, given back as soon as the walk is done with it (null for
+    // data of the caller).
+    InflatedReplay* input = nullptr;
   };
   void ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t size,
                    const BufferRequest& request);
@@ -76,6 +84,13 @@ class ReplayParser {
   void WriteDebugFile(const GeneralInfo& info);
   // Copies `text` into the pool.
   char* PoolText(const char* text, size_t length);
+  // Counts what the pool holds, with `more` bytes held beside it, towards PeakBytes.
+  void NotePeak(size_t more);
+
+  // Blocks of the pool kept from one parse to the next (zeroed): the pages of a block that was
+  // written once need not be taken from the system again. More blocks than this, which only a
+  // very long game needs, go back to the system.
+  static constexpr size_t kKeptPoolBlocks = 2;
 
   TCustomMemoryManager pool_;
   ParseState state_;
@@ -87,6 +102,7 @@ class ReplayParser {
   size_t resumePosition_ = 0;
   bool hasResumePosition_ = false;
   bool walkReachedEnd_ = false;
+  size_t peakBytes_ = 0;
   // Texts are formatted here and copied into the pool at their exact length.
   char textBuffer_[8192] = {};
 };

@@ -229,6 +229,27 @@ TEST(MemoryManagerTest, FreeAllEmptiesTheManagerWhichCanBeUsedAgain) {
   EXPECT_TRUE(AllZero(pointer, 64));
 }
 
+TEST(MemoryManagerTest, RecycleKeepsBlocksWhoseBytesAreZeroedForTheNextAllocations) {
+  TCustomMemoryManager manager;
+  std::memset(manager.Allocate(kBlock), 0xAB, kBlock);
+  std::memset(manager.Allocate(1000), 0xCD, 1000);
+  std::memset(manager.Allocate(kBlock - 2000), 0xEF, kBlock - 2000);
+  ASSERT_EQ(CountBlocks(manager), 2);
+  const uint8_t* newest = manager.Blocks->Base;
+
+  manager.Recycle(1);
+  ASSERT_EQ(CountBlocks(manager), 1);
+  EXPECT_EQ(manager.Blocks->Base, newest);
+  EXPECT_EQ(manager.Blocks->Used, 0u);
+  auto* again = static_cast<uint8_t*>(manager.Allocate(kBlock - 1));
+  EXPECT_EQ(again, newest);
+  EXPECT_TRUE(AllZero(again, kBlock - 1));
+  EXPECT_EQ(CountBlocks(manager), 1);
+
+  manager.Recycle(0);
+  EXPECT_EQ(manager.Blocks, nullptr);
+}
+
 struct Record16 {
   uint64_t a;
   uint64_t b;

@@ -231,6 +231,78 @@ std::vector<std::string> EntryTexts(const GeneralInfo& info) {
 }
 
 // The bytes of a file parsed in memory give what the file gives, damaged files included.
+TEST(ParseAgain, StartsFromAnEmptiedPoolThatKeepsItsMemory) {
+  // A long game with chat, selections and abilities, then a short one: the second parse gives
+  // what a parser of its own gives, on the memory the first one took.
+  GameBuilder longGame;
+  longGame.players = {PlayerEntry{2, "Brisk", {0}}};
+  for (int i = 0; i < 3000; ++i) {
+    longGame.Chat(1, 0, "a long line of chat that fills the pool with bytes that are not zero");
+    longGame.TimeSlot(
+        100, {{1, {0x16, 0x01, 0x02, 0x00, 1, 2, 3, 4, 5, 6, 7, 8, 9, 9, 9, 9, 9, 9, 9, 9}},
+              {2, {0x10, 0x40, 0x00, 'o', 'o', 'f', 'h', 1, 1, 1, 1, 2, 2, 2, 2}}});
+  }
+  GameBuilder shortGame;
+  shortGame.TimeSlot(250, {{1, {0x61}}, {1, {0x18, 0, 3}}}).Chat(1, 1, "gg").Leave(12, 1, 9);
+
+  testsupport::TempDir dir;
+  const std::string longFile = dir.Write("long.w3g", BuildReplay(longGame.Build(), {}));
+  const std::string shortFile = dir.Write("short.w3g", BuildReplay(shortGame.Build(), {}));
+  const auto parse = [](vantrel::ReplayParser& parser, GeneralInfo& info, const std::string& file) {
+    ParserData request{};
+    request.GeneralInfo = &info;
+    request.TranslateTexts = 1;
+    EXPECT_TRUE(parser.ParseReplay(&request, file.c_str()));
+    EXPECT_EQ(info.ErrorText, nullptr);
+  };
+  vantrel::ReplayParser parser, fresh;
+  GeneralInfo info{}, freshInfo{};
+  parse(parser, info, longFile);
+  ASSERT_EQ(EntryTexts(info).size(), 9000u);
+  ASSERT_NE(parser.pool().Blocks, nullptr);
+  const uint8_t* base = parser.pool().Blocks->Base;
+
+  parse(parser, info, shortFile);
+  parse(fresh, freshInfo, shortFile);
+  EXPECT_EQ(EntryTexts(info), EntryTexts(freshInfo));
+  ASSERT_EQ(EntryTexts(info).size(), 4u);
+  EXPECT_EQ(info.Players[0].ActionsTotal, 2u);
+  EXPECT_EQ(info.Actions->Previous, nullptr);
+  EXPECT_EQ(static_cast<const CommandData*>(info.Actions->Data)->ActionID, 0x61);
+  ASSERT_NE(parser.pool().Blocks, nullptr);
+  EXPECT_EQ(parser.pool().Blocks->Base, base);
+}
+
+TEST(ParsePeak, CountsTheDecompressedDataOnlyWhileTheWalkNeedsIt) {
+  GameBuilder game;
+  for (int i = 0; i < 2000; ++i)
+    game.TimeSlot(100, {{1, {0x61}}, {1, {0x18, 1, 0}}});
+  const Bytes data = game.Build();
+  testsupport::TempDir dir;
+  const std::string file = dir.Write("game.w3g", BuildReplay(data, {}));
+  const auto poolBytes = [](const TCustomMemoryManager& pool) {
+    size_t used = 0;
+    for (const MemoryBlock* block = pool.Blocks; block != nullptr; block = block->Next)
+      used += block->Used;
+    return used;
+  };
+  vantrel::ReplayParser parser;
+  GeneralInfo info{};
+  ParserData request{};
+  request.GeneralInfo = &info;
+  ASSERT_TRUE(parser.ParseReplay(&request, file.c_str()));
+  // Without texts the pool is full when the walk ends, with the data still there.
+  const size_t walked = poolBytes(parser.pool());
+  EXPECT_EQ(parser.PeakBytes(), walked + data.size());
+
+  // The texts are made after the data is given back: the peak is the larger of the two.
+  request.TranslateTexts = 1;
+  ASSERT_TRUE(parser.ParseReplay(&request, file.c_str()));
+  const size_t withTexts = poolBytes(parser.pool());
+  ASSERT_GT(withTexts, walked + data.size());
+  EXPECT_EQ(parser.PeakBytes(), withTexts);
+}
+
 TEST(ParseReplayData, GivesWhatTheFileGives) {
   testsupport::TempDir dir;
   const testsupport::Bytes whole = testsupport::SampleReplay();

@@ -13,8 +13,9 @@ struct MemoryBlock {
 };
 
 // A bump allocator over 8 MB blocks taken straight from the system and given back only all at
-// once (FreeAll). Memory is never handed out twice, so every allocation is zero-filled. Objects
-// of this class cross the library boundary by pointer: its layout is fixed and plain.
+// once (FreeAll). Memory is handed out again only after Recycle zeroed it, so every allocation
+// is zero-filled. Objects of this class cross the library boundary by pointer: its layout is
+// fixed and plain.
 struct TCustomMemoryManager {
   static constexpr uint32_t kMemoryBlockSize = 8u * 1024u * 1024u;
 
@@ -47,6 +48,13 @@ struct TCustomMemoryManager {
   // CMemoryError "Cannot free memory." when the system refuses a block (the manager is empty all
   // the same).
   void FreeAll();
+
+  // Empties the manager as FreeAll does, but keeps up to `keep` blocks for the allocations that
+  // follow, so that a manager emptied and filled again and again does not take fresh memory from
+  // the system each time. The bytes the kept blocks handed out are zeroed; the other blocks go
+  // back to the system ("Cannot free memory." as for FreeAll). All pointers handed out become
+  // invalid.
+  void Recycle(size_t keep);
 
   CLog* Log;            // not owned; may be null
   MemoryBlock* Blocks;  // newest block, or null
