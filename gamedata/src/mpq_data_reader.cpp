@@ -10,6 +10,7 @@
 #include "gamedata/memory_manager.h"
 #include "gamedata/mpq_binding.h"
 #include "gamedata/profile_text.h"
+#include "gamedata/standard_layout.h"
 
 namespace {
 
@@ -104,10 +105,10 @@ void TMPQDataReader::CloseStandardArchives() {
 
 void TMPQDataReader::OpenStandardArchives() {
   const std::string& base = !GamePath.empty() ? GamePath : DataPath;
-  PatchArchivePath = base + "war3Patch.mpq";
-  LocalArchivePath = base + "war3xlocal.mpq";
-  ExpansionArchivePath = base + "war3x.mpq";
-  BaseArchivePath = base + "war3.mpq";
+  PatchArchivePath = base + standard_layout::kPatchArchive;
+  LocalArchivePath = base + standard_layout::kLocalArchive;
+  ExpansionArchivePath = base + standard_layout::kExpansionArchive;
+  BaseArchivePath = base + standard_layout::kBaseArchive;
   PatchArchive = LocalArchive = ExpansionArchive = BaseArchive = nullptr;
   OpenArchive(PatchArchivePath, PatchArchive, Log);
   OpenArchive(LocalArchivePath, LocalArchive, Log);
@@ -229,49 +230,10 @@ class StandardTexts : public ProfileConsumer {
   ObjectEntry* current_ = nullptr;
 };
 
-// The profile texts of the standard data, each with the archive it is read from.
-const char* const kPatchTexts[] = {
-    "Units\\CampaignAbilityFunc.txt",
-    "Units\\CampaignAbilityStrings.txt",
-    "Units\\CampaignUnitFunc.txt",
-    "Units\\CampaignUnitStrings.txt",
-    "Units\\CommandStrings.txt",
-    "Units\\CommonAbilityFunc.txt",
-    "Units\\CommonAbilityStrings.txt",
-    "Units\\HumanAbilityFunc.txt",
-    "Units\\HumanAbilityStrings.txt",
-    "Units\\HumanUnitFunc.txt",
-    "Units\\HumanUnitStrings.txt",
-    "Units\\HumanUpgradeFunc.txt",
-    "Units\\HumanUpgradeStrings.txt",
-    "Units\\ItemAbilityFunc.txt",
-    "Units\\ItemAbilityStrings.txt",
-    "Units\\ItemFunc.txt",
-    "Units\\ItemStrings.txt",
-    "Units\\NeutralAbilityFunc.txt",
-    "Units\\NeutralAbilityStrings.txt",
-    "Units\\NeutralUnitFunc.txt",
-    "Units\\NeutralUnitStrings.txt",
-    "Units\\NightElfAbilityFunc.txt",
-    "Units\\NightElfAbilityStrings.txt",
-    "Units\\NightElfUnitFunc.txt",
-    "Units\\NightElfUnitStrings.txt",
-    "Units\\OrcAbilityFunc.txt",
-    "Units\\OrcAbilityStrings.txt",
-    "Units\\OrcUnitFunc.txt",
-    "Units\\OrcUnitStrings.txt",
-    "Units\\OrcUpgradeFunc.txt",
-    "Units\\UndeadAbilityFunc.txt",
-    "Units\\UndeadAbilityStrings.txt",
-    "Units\\UndeadUnitFunc.txt",
-    "Units\\UndeadUnitStrings.txt",
-    "Units\\UndeadUpgradeFunc.txt",
-};
-const char* const kLocalTexts[] = {
-    "Units\\NeutralUpgradestrings.txt", "Units\\OrcUpgradeStrings.txt",
-    "Units\\NightElfUpgradeStrings.txt", "Units\\UndeadUpgradeStrings.txt"};
-const char* const kBaseTexts[] = {"Units\\NightElfUpgradeFunc.txt"};
-const char* const kExpansionTexts[] = {"Units\\NeutralUpgradeFunc.txt"};
+using standard_layout::kBaseTexts;
+using standard_layout::kExpansionTexts;
+using standard_layout::kLocalTexts;
+using standard_layout::kPatchTexts;
 
 }  // namespace
 
@@ -288,10 +250,9 @@ int32_t TMPQDataReader::ReadTexts(void* archive, const std::string& path, const 
 
 void TMPQDataReader::ReadTables() {
   WriteLine("Start slk files reading...\n");
-  const char* const names[] = {"Units\\AbilityData.slk", "Units\\UnitData.slk",
-                               "Units\\UpgradeData.slk", "Units\\ItemData.slk"};
+  const char* const* names = standard_layout::kTables;
   TSLKParser tables[4] = {TSLKParser(Log), TSLKParser(Log), TSLKParser(Log), TSLKParser(Log)};
-  for (int i = 0; i < 4; ++i) {
+  for (size_t i = 0; i < standard_layout::kCataloguedTables; ++i) {
     if (Log != nullptr) Log->WriteText("Processing file %s...\n", names[i]);
     // A table that cannot be read stays empty; ErrorFile and ErrorCode tell which and why.
     const MpqTableFile file = ReadTableFile(PatchArchive, names[i], StandardMemory);
@@ -305,7 +266,7 @@ void TMPQDataReader::ReadTables() {
   CatalogueTable(tables[3], kObjectItem, RaceGroups, StandardMemory, Log);
 
   const MpqTableFile abilities =
-      ReadTableFile(PatchArchive, "Units\\UnitAbilities.slk", StandardMemory);
+      ReadTableFile(PatchArchive, standard_layout::kTables[4], StandardMemory);
   if (abilities.Code == MpqOk) {
     Tables.Parse(abilities.Bytes, abilities.Size);
     AttachUnitAbilities(Tables, RaceGroups, StandardMemory);

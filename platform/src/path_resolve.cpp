@@ -4,6 +4,8 @@
 #include <system_error>
 #include <vector>
 
+#include "text_util.h"
+
 namespace platform {
 
 namespace {
@@ -14,16 +16,8 @@ bool IsSeparator(char c) {
   return c == '/' || c == '\\';
 }
 
-char LowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  return true;
-}
+using detail::EqualIgnoringAsciiCase;
+using detail::LowerAscii;
 
 // The components of `relative`, or false when the path would leave its folder (or cannot be
 // handed to the system whole: a zero byte would end it early, which could turn "..x" into "..").

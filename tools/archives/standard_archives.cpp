@@ -13,56 +13,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// --- Where the reader takes each file from (ReadStandardData) ---------------------------------
+// --- Where the reader takes each file from: the reader's own layout ------------------------
 
-const std::vector<std::string> kTables = {
-    "Units\\AbilityData.slk", "Units\\UnitData.slk",      "Units\\UpgradeData.slk",
-    "Units\\ItemData.slk",    "Units\\UnitAbilities.slk",
-};
+template <size_t N>
+std::vector<std::string> Names(const char* const (&names)[N]) {
+  return std::vector<std::string>(std::begin(names), std::end(names));
+}
+
+const std::vector<std::string> kTables = Names(standard_layout::kTables);
 
 // The profile texts of each archive, in the order they are read.
 const std::map<std::string, std::vector<std::string>> kTexts = {
-    {kPatchArchive,
-     {"Units\\CampaignAbilityFunc.txt",
-      "Units\\CampaignAbilityStrings.txt",
-      "Units\\CampaignUnitFunc.txt",
-      "Units\\CampaignUnitStrings.txt",
-      "Units\\CommandStrings.txt",
-      "Units\\CommonAbilityFunc.txt",
-      "Units\\CommonAbilityStrings.txt",
-      "Units\\HumanAbilityFunc.txt",
-      "Units\\HumanAbilityStrings.txt",
-      "Units\\HumanUnitFunc.txt",
-      "Units\\HumanUnitStrings.txt",
-      "Units\\HumanUpgradeFunc.txt",
-      "Units\\HumanUpgradeStrings.txt",
-      "Units\\ItemAbilityFunc.txt",
-      "Units\\ItemAbilityStrings.txt",
-      "Units\\ItemFunc.txt",
-      "Units\\ItemStrings.txt",
-      "Units\\NeutralAbilityFunc.txt",
-      "Units\\NeutralAbilityStrings.txt",
-      "Units\\NeutralUnitFunc.txt",
-      "Units\\NeutralUnitStrings.txt",
-      "Units\\NightElfAbilityFunc.txt",
-      "Units\\NightElfAbilityStrings.txt",
-      "Units\\NightElfUnitFunc.txt",
-      "Units\\NightElfUnitStrings.txt",
-      "Units\\OrcAbilityFunc.txt",
-      "Units\\OrcAbilityStrings.txt",
-      "Units\\OrcUnitFunc.txt",
-      "Units\\OrcUnitStrings.txt",
-      "Units\\OrcUpgradeFunc.txt",
-      "Units\\UndeadAbilityFunc.txt",
-      "Units\\UndeadAbilityStrings.txt",
-      "Units\\UndeadUnitFunc.txt",
-      "Units\\UndeadUnitStrings.txt",
-      "Units\\UndeadUpgradeFunc.txt"}},
-    {kLocalArchive,
-     {"Units\\NeutralUpgradestrings.txt", "Units\\OrcUpgradeStrings.txt",
-      "Units\\NightElfUpgradeStrings.txt", "Units\\UndeadUpgradeStrings.txt"}},
-    {kBaseArchive, {"Units\\NightElfUpgradeFunc.txt"}},
-    {kExpansionArchive, {"Units\\NeutralUpgradeFunc.txt"}},
+    {kPatchArchive, Names(standard_layout::kPatchTexts)},
+    {kLocalArchive, Names(standard_layout::kLocalTexts)},
+    {kBaseArchive, Names(standard_layout::kBaseTexts)},
+    {kExpansionArchive, Names(standard_layout::kExpansionTexts)},
 };
 
 std::string Lower(std::string text) {

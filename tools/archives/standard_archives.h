@@ -5,14 +5,15 @@
 #include <vector>
 
 #include "archives/mpq_writer.h"
+#include "gamedata/standard_layout.h"
 
 namespace quorvel::archives {
 
 // The four standard archives of a game folder.
-inline constexpr const char* kPatchArchive = "war3Patch.mpq";
-inline constexpr const char* kLocalArchive = "war3xlocal.mpq";
-inline constexpr const char* kExpansionArchive = "war3x.mpq";
-inline constexpr const char* kBaseArchive = "war3.mpq";
+using standard_layout::kBaseArchive;
+using standard_layout::kExpansionArchive;
+using standard_layout::kLocalArchive;
+using standard_layout::kPatchArchive;
 
 // Members of each standard archive, by archive file name.
 using ArchiveMembers = std::map<std::string, std::vector<MpqMember>>;
