@@ -82,12 +82,20 @@ bool SkipShort(ByteReader& reader) {
 
 }  // namespace
 
-size_t WalkActionStream(const uint8_t* data, size_t size, size_t start, ParseContext& context) {
-  ByteReader reader(data, size);
-  if (!reader.Seek(start)) return 0;
+size_t WalkActionStream(GameBytes& game, size_t start, ParseContext& context) {
+  game.Fill(start, kLongestBlock);
+  if (start < game.offset() || start - game.offset() > game.size()) return 0;
+  ByteReader reader(game.data(), game.size());
+  reader.Seek(start - game.offset());
   uint8_t id = 0;
-  size_t end = reader.position();
-  while (reader.U8(id)) {
+  size_t end = start;
+  for (;;) {
+    // Every block is read whole from the window: it is moved on before a block could run past it.
+    if (reader.remaining() < kLongestBlock && !game.complete()) {
+      game.Fill(game.offset() + reader.position(), kLongestBlock);
+      reader = ByteReader(game.data(), game.size());
+    }
+    if (!reader.U8(id)) break;
     bool ok = true;
     switch (id) {
       case kBlockLeave:
@@ -115,7 +123,7 @@ size_t WalkActionStream(const uint8_t* data, size_t size, size_t start, ParseCon
         break;
     }
     if (!ok) break;
-    end = reader.position();
+    end = game.offset() + reader.position();
   }
   return end - start;
 }

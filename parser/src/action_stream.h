@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "game_bytes.h"
 #include "parse_state.h"
 
 namespace vantrel {
@@ -19,10 +20,13 @@ enum : uint8_t {
   kBlockShortSkip = 0x22,
 };
 
-// Walks the block stream of `data` from `start` to the first byte that is not a known block id
+// The most bytes one block of the block stream takes: id, player, 16-bit length and body.
+constexpr size_t kLongestBlock = 1 + 1 + 2 + 0xFFFF;
+
+// Walks the block stream of the game from `start` to the first byte that is not a known block id
 // (or to a block whose body runs past the end of the data), appending a leave, chat or command
 // entry to the action list for each. Returns the number of bytes walked.
-size_t WalkActionStream(const uint8_t* data, size_t size, size_t start, ParseContext& context);
+size_t WalkActionStream(GameBytes& game, size_t start, ParseContext& context);
 
 // Fills `entry` (zero-filled), stamped with `time`, and appends it to the action list.
 inline ActionRecord* LinkEntry(ParseContext& context, ActionRecord* entry, uint8_t player,

@@ -116,68 +116,106 @@ ContainerResult ReadReplayHeaders(const uint8_t* file, size_t fileSize, GeneralI
   return ContainerResult{true, {}};
 }
 
-ContainerResult InflateBlocks(const uint8_t* file, size_t fileSize, size_t blocksOffset,
-                              const GeneralInfo& info, InflatedReplay& out) {
-  // From 1.32 a block header holds 32-bit sizes.
-  const bool wide = FormatOf(info.GameVersion, info.BuildNumber).reforged;
-  const size_t headerSize = wide ? kWideBlockHeaderSize : kBlockHeaderSize;
-  const uint32_t maxOutput = wide ? kMaxWideBlockOutput : kMaxBlockOutput;
+struct BlockReader::Inflater : BlockInflater {};
+
+BlockReader::BlockReader(const uint8_t* file, size_t fileSize, size_t blocksOffset,
+                         const GeneralInfo& info)
+    : file_(file),
+      fileSize_(fileSize),
+      blocksOffset_(blocksOffset),
+      info_(info),
+      // From 1.32 a block header holds 32-bit sizes.
+      wide_(FormatOf(info.GameVersion, info.BuildNumber).reforged),
+      headerSize_(wide_ ? kWideBlockHeaderSize : kBlockHeaderSize),
+      maxOutput_(wide_ ? kMaxWideBlockOutput : kMaxBlockOutput),
+      remaining_(info.DecompressedSize),
+      in_(blocksOffset),
+      inflater_(std::make_unique<Inflater>()) {}
+
+BlockReader::~BlockReader() = default;
+
+ContainerResult BlockReader::CheckSize() const {
   // There can be no more blocks than headers fit in the file, each yielding at most maxOutput
   // bytes: a header that claims more is refused before anything is allocated.
-  const uint64_t blocksInFile = (fileSize - std::min(fileSize, blocksOffset)) / headerSize;
-  const uint64_t producible = std::min<uint64_t>(info.BlockCount, blocksInFile) * maxOutput;
-  if (info.DecompressedSize > producible) return Fail("Fail to allocate memory");
+  const uint64_t blocksInFile = (fileSize_ - std::min(fileSize_, blocksOffset_)) / headerSize_;
+  const uint64_t producible = std::min<uint64_t>(info_.BlockCount, blocksInFile) * maxOutput_;
+  if (info_.DecompressedSize > producible) return Fail("Fail to allocate memory");
+  return ContainerResult{true, {}};
+}
 
+ContainerResult BlockReader::Next(uint32_t& expected) {
+  if (headerRead_) {
+    expected = expected_;
+    return ContainerResult{true, {}};
+  }
+  ByteReader header(file_ + in_, fileSize_ - in_);
+  uint32_t compressedLength = 0, nominal = 0;
+  bool complete = false;
+  if (wide_) {
+    complete = header.U32(compressedLength) && header.U32(nominal) && header.Skip(4);
+  } else {
+    // The decompressed length is read as a signed 16-bit value. A negative one cannot be
+    // produced by any stream and is a size mismatch.
+    uint16_t compressed16 = 0, raw16 = 0;
+    complete = header.U16(compressed16) && header.U16(raw16) && header.Skip(4);
+    if (complete && static_cast<int16_t>(raw16) < 0) {
+      return Fail("Zlib data size and data size in replay does not match");
+    }
+    compressedLength = compressed16;
+    nominal = raw16;
+  }
+  if (!complete) return Fail(TruncatedBlock(index_, info_.BlockCount));
+  // The nominal length of the last block runs past the end of the data: it is cut to what
+  // remains.
+  if (nominal > maxOutput_) return Fail("Zlib data size and data size in replay does not match");
+  if (in_ + headerSize_ - blocksOffset_ > info_.DecompressedSize) return Fail("Error");
+  if (compressedLength > fileSize_ - (in_ + headerSize_))
+    return Fail(TruncatedBlock(index_, info_.BlockCount));
+  headerRead_ = true;
+  compressedLength_ = compressedLength;
+  expected = expected_ = std::min(nominal, remaining_);
+  return ContainerResult{true, {}};
+}
+
+ContainerResult BlockReader::Inflate(uint8_t* out) {
+  const size_t dataOffset = in_ + headerSize_;
+  if (!inflater_->Begin(file_ + dataOffset, compressedLength_, out, expected_)) {
+    return Fail("Zlib initialization error");
+  }
+  if (!inflater_->Run()) return Fail("Zlib inflate error");
+  if (inflater_->produced() != expected_)
+    return Fail("Zlib data size and data size in replay does not match");
+  remaining_ -= expected_;
+  in_ = dataOffset + compressedLength_;
+  headerRead_ = false;
+  ++index_;
+  return ContainerResult{true, {}};
+}
+
+ContainerResult BlockReader::Finish() {
+  if (!inflater_->End()) return Fail("Zlib inflateEnd error");
+  return ContainerResult{true, {}};
+}
+
+ContainerResult InflateBlocks(const uint8_t* file, size_t fileSize, size_t blocksOffset,
+                              const GeneralInfo& info, InflatedReplay& out) {
+  BlockReader blocks(file, fileSize, blocksOffset, info);
+  ContainerResult result = blocks.CheckSize();
+  if (!result.ok) return result;
   // Zero-filled: what the blocks do not cover reads as the zero bytes that end the game.
   out.data.reset(static_cast<uint8_t*>(std::calloc(std::max<size_t>(info.DecompressedSize, 1), 1)));
   if (!out.data) return Fail("Fail to allocate memory");
   out.size = info.DecompressedSize;
 
-  uint32_t remaining = info.DecompressedSize;
   uint8_t* output = out.data.get();
-  size_t in = blocksOffset;
-  BlockInflater inflater;
-  for (uint32_t index = 0; index < info.BlockCount; ++index) {
-    ByteReader header(file + in, fileSize - in);
-    uint32_t compressedLength = 0, nominal = 0;
-    bool complete = false;
-    if (wide) {
-      complete = header.U32(compressedLength) && header.U32(nominal) && header.Skip(4);
-    } else {
-      // The decompressed length is read as a signed 16-bit value. A negative one cannot be
-      // produced by any stream and is a size mismatch.
-      uint16_t compressed16 = 0, raw16 = 0;
-      complete = header.U16(compressed16) && header.U16(raw16) && header.Skip(4);
-      if (complete && static_cast<int16_t>(raw16) < 0) {
-        return Fail("Zlib data size and data size in replay does not match");
-      }
-      compressedLength = compressed16;
-      nominal = raw16;
-    }
-    if (!complete) return Fail(TruncatedBlock(index, info.BlockCount));
-    // The nominal length of the last block runs past the end of the data: it is cut to what
-    // remains.
-    if (nominal > maxOutput) return Fail("Zlib data size and data size in replay does not match");
-    const uint32_t expected = std::min(nominal, remaining);
-
-    if (in + headerSize - blocksOffset > info.DecompressedSize) return Fail("Error");
-    const size_t dataOffset = in + headerSize;
-    if (compressedLength > fileSize - dataOffset)
-      return Fail(TruncatedBlock(index, info.BlockCount));
-
-    if (!inflater.Begin(file + dataOffset, compressedLength, output, expected)) {
-      return Fail("Zlib initialization error");
-    }
-    if (!inflater.Run()) return Fail("Zlib inflate error");
-    const uLong produced = inflater.produced();
-    if (produced != expected) return Fail("Zlib data size and data size in replay does not match");
-
-    output += produced;
-    remaining -= static_cast<uint32_t>(produced);
-    in = dataOffset + compressedLength;
+  while (!blocks.Done()) {
+    uint32_t expected = 0;
+    result = blocks.Next(expected);
+    if (result.ok) result = blocks.Inflate(output);
+    if (!result.ok) return result;
+    output += expected;
   }
-  if (!inflater.End()) return Fail("Zlib inflateEnd error");
-  return ContainerResult{true, {}};
+  return blocks.Finish();
 }
 
 }  // namespace vantrel

@@ -50,4 +50,48 @@ ContainerResult ReadReplayHeaders(const uint8_t* file, size_t fileSize, GeneralI
 ContainerResult InflateBlocks(const uint8_t* file, size_t fileSize, size_t blocksOffset,
                               const GeneralInfo& info, InflatedReplay& out);
 
+// The blocks of a replay file, inflated one at a time into memory of the caller. Each block is
+// checked as InflateBlocks checks it; the first error ends the reading. Never reads outside
+// [file, file + fileSize).
+class BlockReader {
+ public:
+  BlockReader(const uint8_t* file, size_t fileSize, size_t blocksOffset, const GeneralInfo& info);
+  ~BlockReader();
+  BlockReader(const BlockReader&) = delete;
+  BlockReader& operator=(const BlockReader&) = delete;
+
+  // Refuses a DecompressedSize that the blocks cannot produce, before anything is allocated.
+  ContainerResult CheckSize() const;
+  // Whether every block has been inflated.
+  bool Done() const { return index_ == info_.BlockCount; }
+  // Reads the header of the next block and sets `expected` to the bytes it yields (at most the
+  // decompressed bytes still to come). Called again before Inflate, it reads nothing new.
+  ContainerResult Next(uint32_t& expected);
+  // Inflates the block whose header Next read into `out`, which has room for what Next said.
+  ContainerResult Inflate(uint8_t* out);
+  // The decompressed bytes the blocks have not yielded yet; after the last block, what is left
+  // of DecompressedSize reads as zero bytes.
+  uint32_t Remaining() const { return remaining_; }
+  // Ends the inflate stream (after the last block).
+  ContainerResult Finish();
+
+ private:
+  const uint8_t* file_;
+  size_t fileSize_;
+  size_t blocksOffset_;
+  const GeneralInfo& info_;
+  bool wide_;
+  size_t headerSize_;
+  uint32_t maxOutput_;
+  uint32_t index_ = 0;
+  uint32_t remaining_;
+  size_t in_;  // the next block header
+  // Of the block whose header Next read.
+  bool headerRead_ = false;
+  uint32_t compressedLength_ = 0;
+  uint32_t expected_ = 0;
+  struct Inflater;
+  std::unique_ptr<Inflater> inflater_;
+};
+
 }  // namespace vantrel

@@ -9,6 +9,7 @@
 #include "byte_reader.h"
 #include "command_decoder.h"
 #include "entry_texts.h"
+#include "game_bytes.h"
 #include "game_start.h"
 #include "game_time.h"
 #include "gamedata/errors.h"
@@ -101,6 +102,7 @@ void ReplayParser::Reset(GeneralInfo& info) {
   state_.Reset();
   lastInfo_ = &info;
   peakBytes_ = 0;
+  walkReachedEnd_ = false;
 }
 
 void ReplayParser::NotePeak(size_t more) {
@@ -147,16 +149,37 @@ bool ReplayParser::ParseReplayBytes(GeneralInfo& info, const ParserData& data, c
   try {
     size_t blocksOffset = 0;
     ContainerResult container = ReadReplayHeaders(bytes, size, info, blocksOffset);
-    InflatedReplay game;
-    if (container.ok) container = InflateBlocks(bytes, size, blocksOffset, info, game);
     if (!container.ok) {
       if (!container.error.empty()) SetError(info, container.error);
       return false;
     }
-    ParseBuffer(info, game.data.get(), game.size,
-                BufferRequest{data.ParseMode, data.TranslateTexts != 0, data.WriteDebugFile != 0,
-                              data.WriteCompData != 0, true, false, &game});
+    const BufferRequest request{data.ParseMode,
+                                data.TranslateTexts != 0,
+                                data.WriteDebugFile != 0,
+                                data.WriteCompData != 0,
+                                true,
+                                false};
+    if (request.writeCompData) {
+      // The walked bytes are written out in one piece: the game is inflated whole first.
+      InflatedReplay whole;
+      container = InflateBlocks(bytes, size, blocksOffset, info, whole);
+      if (!container.ok) throw InflateFailure{container.error};
+      GameBytes game(std::move(whole));
+      ParseBuffer(info, game, request);
+    } else {
+      BlockReader blocks(bytes, size, blocksOffset, info);
+      GameBytes game(blocks);
+      ParseBuffer(info, game, request);
+    }
     return true;
+  } catch (const InflateFailure& failure) {
+    // A block that does not inflate spoils the whole file: what was read before it goes.
+    try {
+      Reset(info);
+    } catch (const CError&) {
+    }
+    hasResumePosition_ = false;
+    SetError(info, failure.text);
   } catch (const CError& error) {
     SetError(info, error.what());
   } catch (const std::bad_alloc&) {
@@ -221,7 +244,8 @@ int32_t ReplayParser::ParseCompressedData(CompressedDataParams* params) {
       SetError(info, kNoResumePosition);
       return 1;
     }
-    ParseBuffer(info, params->Data, params->DataSize,
+    GameBytes game(params->Data, params->DataSize);
+    ParseBuffer(info, game,
                 BufferRequest{params->ParseMode, params->TranslateTexts != 0,
                               params->WriteDebugFile != 0, false, false, true});
   } catch (const CError& error) {
@@ -244,8 +268,7 @@ void ReplayParser::LoadCustomMap(GeneralInfo& info) {
   Log("Library: load custom data end.\n");
 }
 
-void ReplayParser::ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t size,
-                               const BufferRequest& request) {
+void ReplayParser::ParseBuffer(GeneralInfo& info, GameBytes& game, const BufferRequest& request) {
   const uint8_t mode = request.mode;
   const bool compressedDataLog = request.compressedDataLog;
   // The arena takes its first chunk after the reset below has emptied the pool.
@@ -255,14 +278,8 @@ void ReplayParser::ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t si
   try {
     size_t streamStart = resumePosition_;
     if (mode != VANTREL_PARSE_ACTIONS) {
-      Reset(info);
-      hasResumePosition_ = false;
-      // The game start record follows four bytes that are not examined.
-      ByteReader reader(data, size);
-      if (!reader.Skip(4)) throw CError("Replay data ends inside the game start record.");
-      ParseGameStart(reader, context);
-      streamStart = resumePosition_ = reader.position();
-      hasResumePosition_ = true;
+      ParseGameStartOf(info, game, context);
+      streamStart = resumePosition_;
     } else {
       // A new walk over the players of the earlier call: their results start again.
       state_.Reset();
@@ -278,22 +295,24 @@ void ReplayParser::ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t si
         player->Buildings = player->Upgrades = player->Units = player->Items = player->Skills =
             nullptr;
       }
-      if (streamStart > size) throw CError("ParseMode 2 needs the buffer of the earlier call.");
+      if (streamStart > game.size())
+        throw CError("ParseMode 2 needs the buffer of the earlier call.");
     }
-    if (mode != VANTREL_PARSE_GAME_START) {
+    if (mode == VANTREL_PARSE_GAME_START) {
+      // The blocks after the game start record are inflated all the same: a file with a block
+      // that does not inflate is refused whatever is asked of it.
+      game.ReadToEnd();
+    } else {
       if (request.loadCustomMap) LoadCustomMap(info);
       Log("Library: parsing actions start.\n");
-      const size_t walked = WalkActionStream(data, size, streamStart, context);
-      if (request.writeCompData) WriteCompData(data + streamStart, walked);
+      const size_t walked = WalkActionStream(game, streamStart, context);
+      if (request.writeCompData) WriteCompData(game.data() + streamStart, walked);
       // The data ends in zero bytes: anything else after the walk is a stream the walk could not
       // read to its end.
-      walkReachedEnd_ =
-          std::all_of(data + streamStart + walked, data + size, [](uint8_t b) { return b == 0; });
-      // Nothing after the walk reads the data: a file's is given back before the texts are made.
-      if (request.input != nullptr) {
-        NotePeak(request.input->size);
-        request.input->data.reset();
-      }
+      walkReachedEnd_ = game.RestIsZero(streamStart + walked);
+      // Nothing after the walk reads the data: it is given back before the texts are made.
+      NotePeak(game.HeldBytes());
+      game.Release();
       DecideWinner(context);
       MergeSubgroups(context);
       Log("Library: parsing actions end.\n");
@@ -319,12 +338,35 @@ void ReplayParser::ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t si
     // The game stops at the error; everything read so far stays.
     SetError(info, error.what());
   }
-  NotePeak(request.input != nullptr && request.input->data ? request.input->size : 0);
+  NotePeak(game.HeldBytes());
   if (request.debugFile) {
     Log(compressedDataLog ? "Library: out data to file.\n" : "Library: out data.\n");
     WriteDebugFile(info);
   }
   Log("Library: end parsing.\n");
+}
+
+void ReplayParser::ParseGameStartOf(GeneralInfo& info, GameBytes& game, ParseContext& context) {
+  // The record is read from the window of the game's first bytes; a record longer than the
+  // window (which no game writes) is read again from a larger one.
+  for (size_t window = 1;; window = game.size() * 2) {
+    Reset(info);
+    hasResumePosition_ = false;
+    game.Fill(0, window);
+    try {
+      // The game start record follows four bytes that are not examined.
+      ByteReader reader(game.data(), game.size());
+      if (!reader.Skip(4)) throw CError("Replay data ends inside the game start record.");
+      ParseGameStart(reader, context);
+      resumePosition_ = reader.position();
+      hasResumePosition_ = true;
+      return;
+    } catch (const CMemoryError&) {
+      throw;
+    } catch (const CError&) {
+      if (game.complete()) throw;
+    }
+  }
 }
 
 int32_t ReplayParser::TranslateDataMessage(const ActionRecord* action, char** text) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "game_bytes.h"
 #include "gamedata/memory_manager.h"
 #include "parse_state.h"
 #include "replay_container.h"
@@ -72,12 +73,11 @@ class ReplayParser {
     bool writeCompData;
     bool loadCustomMap;      // a file's parse reads the map of the replay
     bool compressedDataLog;  // the log lines of ParseCompressedData
-    // The decompressed data of a file, given back as soon as the walk is done with it (null for
-    // data of the caller).
-    InflatedReplay* input = nullptr;
   };
-  void ParseBuffer(GeneralInfo& info, const uint8_t* data, size_t size,
-                   const BufferRequest& request);
+  void ParseBuffer(GeneralInfo& info, GameBytes& game, const BufferRequest& request);
+  // Empties the results and reads the game start record at the start of `game`; sets the resume
+  // position to the block stream after it.
+  void ParseGameStartOf(GeneralInfo& info, GameBytes& game, ParseContext& context);
   // Reads the custom data of the replay's map into the game data reader.
   void LoadCustomMap(GeneralInfo& info);
   void WriteCompData(const uint8_t* data, size_t size);
