@@ -1,5 +1,6 @@
 #include "gamedata/memory_manager.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -20,6 +21,11 @@ void* TCustomMemoryManager::Allocate(size_t size) {
   for (MemoryBlock* block = Blocks; block != nullptr; block = block->Next) {
     if (size < kMemoryBlockSize - block->Used) {
       uint8_t* result = block->Base + block->Used;
+      if (block->Used < block->Written) {
+        // Zeroed now rather than when the block was recycled: the bytes are about to be written
+        // and are in the cache for it.
+        std::memset(result, 0, std::min<size_t>(size + 1u, block->Written - block->Used));
+      }
       // One spare byte between allocations.
       block->Used += static_cast<uint32_t>(size) + 1u;
       return result;
@@ -28,7 +34,7 @@ void* TCustomMemoryManager::Allocate(size_t size) {
   void* base = platform::CommitPages(kMemoryBlockSize);
   if (base == nullptr) throw CMemoryError("Memory allocation failed!");
   auto* block = new (std::nothrow)
-      MemoryBlock{static_cast<uint8_t*>(base), static_cast<uint32_t>(size), Blocks};
+      MemoryBlock{static_cast<uint8_t*>(base), static_cast<uint32_t>(size), Blocks, 0};
   if (block == nullptr) {
     platform::ReleasePages(base, kMemoryBlockSize);
     throw CMemoryError("Memory allocation failed!");
@@ -54,7 +60,7 @@ void TCustomMemoryManager::Recycle(size_t keep) {
   MemoryBlock** link = &Blocks;
   for (size_t kept = 0; kept < keep && *link != nullptr; ++kept) {
     MemoryBlock* block = *link;
-    std::memset(block->Base, 0, block->Used);
+    block->Written = std::max(block->Written, block->Used);
     block->Used = 0;
     link = &block->Next;
   }

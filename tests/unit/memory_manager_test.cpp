@@ -250,6 +250,21 @@ TEST(MemoryManagerTest, RecycleKeepsBlocksWhoseBytesAreZeroedForTheNextAllocatio
   EXPECT_EQ(manager.Blocks, nullptr);
 }
 
+// A short use between two long ones: what the long one wrote stays to be zeroed.
+TEST(MemoryManagerTest, RecycledBytesAreZeroAfterAShorterUseInBetween) {
+  TCustomMemoryManager manager;
+  for (int i = 0; i < 100; ++i)
+    std::memset(manager.Allocate(999), 0xAB, 1000);  // the spare byte written too
+  manager.Recycle(1);
+  std::memset(manager.Allocate(10), 0xCD, 10);
+  manager.Recycle(1);
+  for (int i = 0; i < 50; ++i) {
+    // Allocations that start and end at other places than those of the first use.
+    auto* bytes = static_cast<uint8_t*>(manager.Allocate(1999));
+    EXPECT_TRUE(AllZero(bytes, 2000)) << i;
+  }
+}
+
 struct Record16 {
   uint64_t a;
   uint64_t b;

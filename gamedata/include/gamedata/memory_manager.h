@@ -10,12 +10,15 @@ struct MemoryBlock {
   uint8_t* Base;      // kMemoryBlockSize bytes, committed readable and writable
   uint32_t Used;      // bytes handed out from the start of the block
   MemoryBlock* Next;  // older block
+  // Bytes from the start that were handed out before a Recycle and may hold what was written
+  // there; they are zeroed when they are handed out again. The rest of the block is untouched.
+  uint32_t Written;
 };
 
 // A bump allocator over 8 MB blocks taken straight from the system and given back only all at
-// once (FreeAll). Memory is handed out again only after Recycle zeroed it, so every allocation
-// is zero-filled. Objects of this class cross the library boundary by pointer: its layout is
-// fixed and plain.
+// once (FreeAll). Every allocation is zero-filled: memory of a kept block is zeroed as it is
+// handed out again, right before it is written. Objects of this class cross the library boundary by
+// pointer: its layout is fixed and plain.
 struct TCustomMemoryManager {
   static constexpr uint32_t kMemoryBlockSize = 8u * 1024u * 1024u;
 
@@ -51,9 +54,8 @@ struct TCustomMemoryManager {
 
   // Empties the manager as FreeAll does, but keeps up to `keep` blocks for the allocations that
   // follow, so that a manager emptied and filled again and again does not take fresh memory from
-  // the system each time. The bytes the kept blocks handed out are zeroed; the other blocks go
-  // back to the system ("Cannot free memory." as for FreeAll). All pointers handed out become
-  // invalid.
+  // the system each time. The other blocks go back to the system ("Cannot free memory." as for
+  // FreeAll). All pointers handed out become invalid.
   void Recycle(size_t keep);
 
   CLog* Log;            // not owned; may be null
