@@ -23,6 +23,7 @@
 #include "ostrak.h"
 #include "platform/pe_version.h"
 #include "platform/wine_registry.h"
+#include "replay_container.h"
 #include "replay_parser.h"
 #include "services/standalone_reader.h"
 #include "settings/configuration.h"
@@ -318,6 +319,53 @@ void IniText(const uint8_t* data, size_t size) {
   file.Write(kConfigurationSection, "Quorvel_DeleteDays", " 12 ");
   if (file.Read(kConfigurationSection, "Quorvel_DeleteDays") != " 12 ") __builtin_trap();
   std::remove(path.c_str());
+}
+
+void BlockInflation(const uint8_t* data, size_t size) {
+  if (size < 2) return;
+  const uint16_t decompressed = static_cast<uint16_t>((data[0] | data[1] << 8) & 0x7FFF);
+  const size_t compressed = std::min<size_t>(size - 2, 0xFFFF);
+  // The block as a classic replay stores it: header, then the compressed bytes.
+  std::vector<uint8_t> block = {static_cast<uint8_t>(compressed),
+                                static_cast<uint8_t>(compressed >> 8),
+                                static_cast<uint8_t>(decompressed),
+                                static_cast<uint8_t>(decompressed >> 8),
+                                0,
+                                0,
+                                0,
+                                0};
+  block.insert(block.end(), data + 2, data + 2 + compressed);
+  GeneralInfo info{};
+  info.GameVersion = 26;
+  info.BuildNumber = 6059;
+  info.DecompressedSize = decompressed;
+  info.BlockCount = 1;
+  struct Outcome {
+    vantrel::ContainerResult result;
+    std::vector<uint8_t> bytes;
+  };
+  const auto inflate = [&](vantrel::BlockReader::Inflation inflation) {
+    Outcome outcome;
+    vantrel::BlockReader reader(block.data(), block.size(), 0, info, inflation);
+    uint32_t expected = 0;
+    outcome.result = reader.CheckSize();
+    if (outcome.result.ok) outcome.result = reader.Next(expected);
+    if (outcome.result.ok) {
+      outcome.bytes.assign(expected, 0);
+      outcome.result = reader.Inflate(outcome.bytes.data());
+    }
+    if (!outcome.result.ok) outcome.bytes.clear();
+    return outcome;
+  };
+  const Outcome fast = inflate(vantrel::BlockReader::Inflation::Fast);
+  const Outcome zlib = inflate(vantrel::BlockReader::Inflation::ZlibOnly);
+  // What zlib inflates, the fast way inflates to the same bytes; what the fast way refuses, zlib
+  // refuses with the same text. The fast way may take a block zlib refuses: libdeflate lets the
+  // repeat codes of a code length table run past its end.
+  if (zlib.result.ok ? !fast.result.ok || fast.bytes != zlib.bytes
+                     : !fast.result.ok && fast.result.error != zlib.result.error) {
+    __builtin_trap();
+  }
 }
 
 void WineRegistry(const uint8_t* data, size_t size) {

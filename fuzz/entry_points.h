@@ -42,6 +42,10 @@ void WineRegistry(const uint8_t* data, size_t size);
 void StandaloneReader(const uint8_t* data, size_t size);
 // The configuration file of these bytes: every key read, then one written back.
 void IniText(const uint8_t* data, size_t size);
+// One replay block: the first two bytes are its decompressed size (below 32768), the rest its
+// compressed bytes. Inflated by the parser's fast way and by zlib alone: a block zlib inflates
+// must give the same bytes both ways, a block the fast way refuses the same error text.
+void BlockInflation(const uint8_t* data, size_t size);
 
 using Body = void (*)(const uint8_t*, size_t);
 
@@ -64,6 +68,7 @@ inline constexpr Target kTargets[] = {
     {"wine_registry", WineRegistry},
     {"standalone_reader", StandaloneReader},
     {"ini_file", IniText},
+    {"block_inflation", BlockInflation},
 };
 
 }  // namespace quorvel::fuzz

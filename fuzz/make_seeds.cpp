@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "byte_reader.h"
+#include "gamedata/replay_format.h"
 #include "ostrak.h"
 #include "replay_container.h"
 #include "support/blp_writer.h"
@@ -112,9 +113,40 @@ std::string Stem(const fs::path& path) {
   return name;
 }
 
+// The first blocks of a replay file, each as the block_inflation target takes it: the
+// decompressed size (16 bits), then the compressed bytes.
+std::vector<Bytes> StoredBlocks(const Bytes& file) {
+  std::vector<Bytes> blocks;
+  GeneralInfo info{};
+  size_t at = 0;
+  if (!vantrel::ReadReplayHeaders(file.data(), file.size(), info, at).ok) return blocks;
+  const bool wide = vantrel::FormatOf(info.GameVersion, info.BuildNumber).reforged;
+  for (uint32_t index = 0; index < std::min<uint32_t>(info.BlockCount, 3); ++index) {
+    vantrel::ByteReader header(file.data() + at, file.size() - at);
+    uint32_t compressed = 0, decompressed = 0;
+    uint16_t compressed16 = 0, decompressed16 = 0;
+    const bool complete =
+        wide ? header.U32(compressed) && header.U32(decompressed) && header.Skip(4)
+             : header.U16(compressed16) && header.U16(decompressed16) && header.Skip(4);
+    if (!wide) {
+      compressed = compressed16;
+      decompressed = decompressed16;
+    }
+    if (!complete || !header.Has(compressed) || decompressed > 0x7FFF) break;
+    Bytes block{static_cast<uint8_t>(decompressed), static_cast<uint8_t>(decompressed >> 8)};
+    block.insert(block.end(), header.current(), header.current() + compressed);
+    blocks.push_back(std::move(block));
+    at += header.position() + compressed;
+  }
+  return blocks;
+}
+
 void FromReplay(const std::string& name, const Bytes& file) {
   Write("replay_file", name, file);
   Write("standalone_reader", name, file);
+  size_t blockIndex = 0;
+  for (const Bytes& block : StoredBlocks(file))
+    Write("block_inflation", name + "." + std::to_string(blockIndex++), block);
   const Bytes game = Inflate(file);
   if (game.empty()) return;
   Write("compressed_data", name + ".full", Prefixed(0, game, kMaxGameSeed));
@@ -132,6 +164,12 @@ void FromReplay(const std::string& name, const Bytes& file) {
 void FromFixtures() {
   using namespace testsupport;
   FromReplay("sample.w3g", SampleReplay());
+  // A block whose writer finished its stream, as some writers do.
+  Bytes finished{0x00, 0x20};
+  const Bytes game(8192, 0x2A);
+  const Bytes stream = DeflateFinished(game);
+  finished.insert(finished.end(), stream.begin(), stream.end());
+  Write("block_inflation", "finished", finished);
 
   const auto ability = [](const char* id) {
     return ByteWriter().U8(0x10).U16(0x40).Id(id).U32(0xFFFFFFFF).U32(0xFFFFFFFF).bytes();

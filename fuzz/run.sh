@@ -25,7 +25,8 @@ done
 shift $((OPTIND - 1))
 
 all=(replay_file compressed_data game_start command_block blp_data slk_table profile_text
-     object_editor translate_entries pe_version wine_registry standalone_reader ini_file)
+     object_editor translate_entries pe_version wine_registry standalone_reader ini_file
+     block_inflation)
 targets=("$@")
 [[ ${#targets[@]} -gt 0 ]] || targets=("${all[@]}")
 
@@ -34,6 +35,7 @@ targets=("$@")
 max_len() {
   case "$1" in
     replay_file | standalone_reader) echo 16384 ;;
+    block_inflation) echo 12000 ;;
     blp_data) echo 65536 ;;
     slk_table | profile_text | object_editor) echo 16384 ;;
     *) echo 4096 ;;

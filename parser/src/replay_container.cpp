@@ -1,5 +1,6 @@
 #include "replay_container.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 #include "byte_reader.h"
 #include "gamedata/replay_format.h"
@@ -65,6 +67,59 @@ class BlockInflater {
   bool initialised_ = false;
 };
 
+// Inflates the blocks that the game writes faster than zlib can: a zlib header, deflate data
+// ended by a synchronous flush (an empty stored block) and no final block. Takes a block only
+// when the whole stream was read to exactly the block's bytes and, for a stream that its writer
+// finished, the checksum after it is right: of every stream zlib inflates, the bytes are zlib's.
+// Anything else - a damaged block, more data than the block's size, a preset dictionary - is
+// left to zlib, which then gives its own result and error. (libdeflate takes one malformed block
+// that zlib refuses: a code length table whose repeat codes run past its end.)
+class FastInflater {
+ public:
+  FastInflater() : decompressor_(libdeflate_alloc_decompressor()) {}
+  ~FastInflater() { libdeflate_free_decompressor(decompressor_); }
+  FastInflater(const FastInflater&) = delete;
+  FastInflater& operator=(const FastInflater&) = delete;
+
+  bool Inflate(const uint8_t* in, uint32_t inSize, uint8_t* out, uint32_t outSize) {
+    if (decompressor_ == nullptr || outSize == 0 || inSize < 2 + sizeof kFlushMarker) return false;
+    const unsigned method = in[0] & 0x0F, windowBits = in[0] >> 4;
+    const bool presetDictionary = (in[1] & 0x20) != 0;
+    if (method != Z_DEFLATED || windowBits > 7 || (in[0] << 8 | in[1]) % 31 != 0 ||
+        presetDictionary) {
+      return false;
+    }
+    // The deflate data, followed by an empty final block. A stream that ends with its flush
+    // marker is then complete; one that has a final block of its own ends before it.
+    const size_t deflateSize = inSize - 2;
+    scratch_.resize(deflateSize + sizeof kFinalBlock);
+    std::memcpy(scratch_.data(), in + 2, deflateSize);
+    std::memcpy(scratch_.data() + deflateSize, kFinalBlock, sizeof kFinalBlock);
+    size_t read = 0, produced = 0;
+    const libdeflate_result result = libdeflate_deflate_decompress_ex(
+        decompressor_, scratch_.data(), scratch_.size(), out, outSize, &read, &produced);
+    if (result != LIBDEFLATE_SUCCESS || produced != outSize) return false;
+    if (read == scratch_.size()) {
+      // Unfinished: only a stream that stopped at a flush can take the final block so.
+      return std::memcmp(in + inSize - 4, kFlushMarker, sizeof kFlushMarker) == 0;
+    }
+    // Finished by its writer: zlib reads the checksum after the deflate data.
+    if (read + 4 > deflateSize) return false;
+    const uint8_t* check = in + 2 + read;
+    const uint32_t stored =
+        static_cast<uint32_t>(check[0]) << 24 | check[1] << 16 | check[2] << 8 | check[3];
+    return stored == libdeflate_adler32(1, out, outSize);
+  }
+
+ private:
+  // A final block with fixed codes and nothing but its end code; and what a flush leaves last.
+  static constexpr uint8_t kFinalBlock[2] = {0x03, 0x00};
+  static constexpr uint8_t kFlushMarker[4] = {0x00, 0x00, 0xFF, 0xFF};
+
+  libdeflate_decompressor* decompressor_;
+  std::vector<uint8_t> scratch_;
+};
+
 }  // namespace
 
 void InflatedReplay::FreeDeleter::operator()(uint8_t* p) const {
@@ -116,10 +171,13 @@ ContainerResult ReadReplayHeaders(const uint8_t* file, size_t fileSize, GeneralI
   return ContainerResult{true, {}};
 }
 
-struct BlockReader::Inflater : BlockInflater {};
+struct BlockReader::Inflater {
+  BlockInflater zlib;
+  FastInflater fast;
+};
 
 BlockReader::BlockReader(const uint8_t* file, size_t fileSize, size_t blocksOffset,
-                         const GeneralInfo& info)
+                         const GeneralInfo& info, Inflation inflation)
     : file_(file),
       fileSize_(fileSize),
       blocksOffset_(blocksOffset),
@@ -130,6 +188,7 @@ BlockReader::BlockReader(const uint8_t* file, size_t fileSize, size_t blocksOffs
       maxOutput_(wide_ ? kMaxWideBlockOutput : kMaxBlockOutput),
       remaining_(info.DecompressedSize),
       in_(blocksOffset),
+      fast_(inflation == Inflation::Fast),
       inflater_(std::make_unique<Inflater>()) {}
 
 BlockReader::~BlockReader() = default;
@@ -179,12 +238,16 @@ ContainerResult BlockReader::Next(uint32_t& expected) {
 
 ContainerResult BlockReader::Inflate(uint8_t* out) {
   const size_t dataOffset = in_ + headerSize_;
-  if (!inflater_->Begin(file_ + dataOffset, compressedLength_, out, expected_)) {
-    return Fail("Zlib initialization error");
+  const uint8_t* data = file_ + dataOffset;
+  if (!fast_ || !inflater_->fast.Inflate(data, compressedLength_, out, expected_)) {
+    BlockInflater& zlib = inflater_->zlib;
+    if (!zlib.Begin(data, compressedLength_, out, expected_)) {
+      return Fail("Zlib initialization error");
+    }
+    if (!zlib.Run()) return Fail("Zlib inflate error");
+    if (zlib.produced() != expected_)
+      return Fail("Zlib data size and data size in replay does not match");
   }
-  if (!inflater_->Run()) return Fail("Zlib inflate error");
-  if (inflater_->produced() != expected_)
-    return Fail("Zlib data size and data size in replay does not match");
   remaining_ -= expected_;
   in_ = dataOffset + compressedLength_;
   headerRead_ = false;
@@ -193,7 +256,7 @@ ContainerResult BlockReader::Inflate(uint8_t* out) {
 }
 
 ContainerResult BlockReader::Finish() {
-  if (!inflater_->End()) return Fail("Zlib inflateEnd error");
+  if (!inflater_->zlib.End()) return Fail("Zlib inflateEnd error");
   return ContainerResult{true, {}};
 }
 

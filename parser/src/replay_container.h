@@ -55,7 +55,12 @@ ContainerResult InflateBlocks(const uint8_t* file, size_t fileSize, size_t block
 // [file, file + fileSize).
 class BlockReader {
  public:
-  BlockReader(const uint8_t* file, size_t fileSize, size_t blocksOffset, const GeneralInfo& info);
+  // How blocks are inflated: by a faster inflater where its outcome is certain to be zlib's
+  // (results and errors are the same either way), or by zlib alone.
+  enum class Inflation { Fast, ZlibOnly };
+
+  BlockReader(const uint8_t* file, size_t fileSize, size_t blocksOffset, const GeneralInfo& info,
+              Inflation inflation = Inflation::Fast);
   ~BlockReader();
   BlockReader(const BlockReader&) = delete;
   BlockReader& operator=(const BlockReader&) = delete;
@@ -90,6 +95,7 @@ class BlockReader {
   bool headerRead_ = false;
   uint32_t compressedLength_ = 0;
   uint32_t expected_ = 0;
+  bool fast_;
   struct Inflater;
   std::unique_ptr<Inflater> inflater_;
 };
