@@ -6,6 +6,7 @@
 #include <functional>
 #include <thread>
 
+#include "game_bytes.h"
 #include "platform/mapped_file.h"
 #include "replay_container.h"
 #include "replay_parser.h"
@@ -33,19 +34,22 @@ std::vector<double> BestOf(unsigned rounds, const std::vector<std::function<void
   return best;
 }
 
-// Inflates every block of `file` and nothing else. Returns the decompressed size, 0 when the
-// file is not a replay that inflates.
-size_t InflateOnly(const std::string& file) {
+// Inflates every block of `file` and nothing else, through the window a parse reads the game
+// from. Returns the decompressed size, 0 when the file is not a replay that inflates.
+size_t InflateOnly(const std::string& file, vantrel::BlockReader::Inflation inflation) {
   platform::MappedFile mapped;
   if (mapped.Open(file.c_str()) != platform::MappedFile::Status::Ok) return 0;
   GeneralInfo info{};
   size_t blocksOffset = 0;
-  vantrel::ContainerResult result =
-      vantrel::ReadReplayHeaders(mapped.data(), mapped.size(), info, blocksOffset);
-  vantrel::InflatedReplay game;
-  if (result.ok)
-    result = vantrel::InflateBlocks(mapped.data(), mapped.size(), blocksOffset, info, game);
-  return result.ok ? game.size : 0;
+  if (!vantrel::ReadReplayHeaders(mapped.data(), mapped.size(), info, blocksOffset).ok) return 0;
+  try {
+    vantrel::BlockReader blocks(mapped.data(), mapped.size(), blocksOffset, info, inflation);
+    vantrel::GameBytes game(blocks);
+    game.ReadToEnd();
+  } catch (const vantrel::InflateFailure&) {
+    return 0;
+  }
+  return info.DecompressedSize;
 }
 
 // Bytes the pool of `parser` holds.
@@ -64,7 +68,7 @@ int Bench(const std::vector<std::string>& files, unsigned rounds) {
   size_t largest = 0;
   std::string largestFile;
   for (const std::string& file : files) {
-    const size_t size = InflateOnly(file);
+    const size_t size = InflateOnly(file, vantrel::BlockReader::Inflation::ZlibOnly);
     if (size == 0) std::fprintf(stderr, "quorvel-cli bench: %s does not inflate\n", file.c_str());
     decompressed += size;
     if (size > largest) {
@@ -95,22 +99,27 @@ int Bench(const std::vector<std::string>& files, unsigned rounds) {
       ScanFiles(files, ScanRequest{jobs, false}, [](size_t, const std::string&) {});
     };
   };
+  const auto inflateAll = [&files](vantrel::BlockReader::Inflation inflation) {
+    return [&files, inflation] {
+      for (const std::string& file : files)
+        InflateOnly(file, inflation);
+    };
+  };
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
 
   std::printf("%zu replays, %.2f MB decompressed, best of %u rounds\n", files.size(),
               decompressed / 1e6, rounds);
   std::printf("%-28s %10s %10s %8s\n", "step", "ms", "MB/s", "x floor");
-  const std::vector<std::string> names = {"inflate floor",
+  const std::vector<std::string> names = {"inflate floor (zlib)",
+                                          "inflate as the parser does",
                                           "parse mode 1 (game start)",
                                           "parse mode 0, no texts",
                                           "parse mode 0, texts",
                                           "scan, 1 job",
                                           "scan, " + std::to_string(cores) + " jobs"};
   const std::vector<double> best = BestOf(
-      rounds, {[&files] {
-                 for (const std::string& file : files)
-                   InflateOnly(file);
-               },
+      rounds, {inflateAll(vantrel::BlockReader::Inflation::ZlibOnly),
+               inflateAll(vantrel::BlockReader::Inflation::Fast),
                parseAll(VANTREL_PARSE_GAME_START, false), parseAll(VANTREL_PARSE_FULL, false),
                parseAll(VANTREL_PARSE_FULL, true), scanOn(1), scanOn(cores)});
   const double floor = best[0];
@@ -120,19 +129,20 @@ int Bench(const std::vector<std::string>& files, unsigned rounds) {
                 ms > 0 ? decompressed / 1e3 / ms : 0.0, floor > 0 ? ms / floor : 0.0);
   }
 
-  // What one parse keeps: the pool with every result, texts included, and the most it held at
-  // once - the pool and the decompressed data, which is given back before the texts are made.
-  GeneralInfo info{};
-  ParserData request{};
-  request.GeneralInfo = &info;
-  request.TranslateTexts = 1;
-  parser.ParseReplay(&request, largestFile.c_str());
-  const size_t pool = PoolBytes(parser);
-  std::printf(
-      "largest replay %s: %.2f MB decompressed, pool %.2f MB after a parse with texts, "
-      "peak %.2f x decompressed\n",
-      largestFile.c_str(), largest / 1e6, pool / 1e6,
-      static_cast<double>(parser.PeakBytes()) / largest);
+  // What one parse of the largest replay keeps - the pool with every result - and the most it
+  // held at once: the pool and the window over the game, which is given back before the texts
+  // are made.
+  std::printf("largest replay %s: %.2f MB decompressed\n", largestFile.c_str(), largest / 1e6);
+  for (const bool texts : {false, true}) {
+    GeneralInfo info{};
+    ParserData request{};
+    request.GeneralInfo = &info;
+    request.TranslateTexts = texts ? 1 : 0;
+    parser.ParseReplay(&request, largestFile.c_str());
+    std::printf("  mode 0, %-8s pool %6.2f MB, peak %6.2f MB = %.2f x decompressed\n",
+                texts ? "texts:" : "no texts:", PoolBytes(parser) / 1e6, parser.PeakBytes() / 1e6,
+                static_cast<double>(parser.PeakBytes()) / largest);
+  }
   return 0;
 }
 
