@@ -16,18 +16,31 @@ TCustomMemoryManager::~TCustomMemoryManager() {
 }
 
 void* TCustomMemoryManager::Allocate(size_t size) {
+  MemoryBlock* block = nullptr;
+  uint8_t* result = Take(size, block);
+  const auto offset = static_cast<uint32_t>(result - block->Base);
+  if (offset < block->Written) {
+    // Zeroed now rather than when the block was recycled: the bytes are about to be written and
+    // are in the cache for it. The spare byte after them too.
+    std::memset(result, 0, std::min<size_t>(size + 1u, block->Written - offset));
+  }
+  return result;
+}
+
+void* TCustomMemoryManager::AllocateUnzeroed(size_t size) {
+  MemoryBlock* block = nullptr;
+  return Take(size, block);
+}
+
+uint8_t* TCustomMemoryManager::Take(size_t size, MemoryBlock*& from) {
   if (size > kMemoryBlockSize) throw CMemoryError("Too large memory block.");
   // The newest block is tried first; a full older block costs one comparison.
   for (MemoryBlock* block = Blocks; block != nullptr; block = block->Next) {
     if (size < kMemoryBlockSize - block->Used) {
       uint8_t* result = block->Base + block->Used;
-      if (block->Used < block->Written) {
-        // Zeroed now rather than when the block was recycled: the bytes are about to be written
-        // and are in the cache for it.
-        std::memset(result, 0, std::min<size_t>(size + 1u, block->Written - block->Used));
-      }
       // One spare byte between allocations.
       block->Used += static_cast<uint32_t>(size) + 1u;
+      from = block;
       return result;
     }
   }
@@ -40,6 +53,7 @@ void* TCustomMemoryManager::Allocate(size_t size) {
     throw CMemoryError("Memory allocation failed!");
   }
   Blocks = block;
+  from = block;
   return block->Base;
 }
 

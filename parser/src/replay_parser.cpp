@@ -322,10 +322,20 @@ void ReplayParser::ParseBuffer(GeneralInfo& info, GameBytes& game, const BufferR
         TextNode** tail = &info.Texts;
         EntryTextMaker maker(lastInfo_, log_);
         for (const ActionRecord* action = info.Actions; action != nullptr; action = action->Next) {
-          const EntryText made = maker.Make(*action, textBuffer_, sizeof textBuffer_);
+          // Made in place after its node when the arena has the room, else copied there.
+          char* const inPlace = records.RoomAfter<TextNode>(sizeof textBuffer_);
+          const EntryText made =
+              maker.Make(*action, inPlace != nullptr ? inPlace : textBuffer_, sizeof textBuffer_);
           if (!made.made) continue;
-          auto* node = records.New<TextNode>();
-          node->Text = records.Text(textBuffer_, made.length);
+          TextNode* node = nullptr;
+          if (inPlace != nullptr) {
+            node = records.Keep<TextNode>(made.length + 1);
+            node->Text = inPlace;
+          } else {
+            node = records.New<TextNode>();
+            node->Text = records.Text(textBuffer_, made.length);
+          }
+          node->Next = nullptr;
           *tail = node;
           tail = &node->Next;
         }

@@ -31,6 +31,10 @@ struct TCustomMemoryManager {
   // and "Memory allocation failed!" when the system refuses a new block.
   void* Allocate(size_t size);
 
+  // `size` bytes that may hold what was written there before a Recycle: for a caller that writes
+  // every byte it reads. The bytes count as written for the zeroing of later allocations.
+  void* AllocateUnzeroed(size_t size);
+
   // Typed helper: `count` zero-filled objects of a plain type, aligned for it. Allocate keeps
   // one spare byte between allocations, so the address is rounded up inside a slightly larger
   // allocation.
@@ -60,4 +64,8 @@ struct TCustomMemoryManager {
 
   CLog* Log;            // not owned; may be null
   MemoryBlock* Blocks;  // newest block, or null
+
+ private:
+  // `size` bytes as they are, and the block they are in.
+  uint8_t* Take(size_t size, MemoryBlock*& from);
 };
