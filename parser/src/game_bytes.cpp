@@ -78,6 +78,7 @@ bool GameBytes::Grow() {
 
 void GameBytes::Fill(size_t from, size_t count) {
   if (blocks_ == nullptr) return;  // the whole game is there
+  from = std::max(from, offset_);  // what was dropped stays dropped
   // What lies before `from` is dropped, inflated first when it is not yet there.
   while (from > offset_ + size_ && !complete_) {
     offset_ += size_;
