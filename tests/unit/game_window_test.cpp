@@ -38,16 +38,23 @@ Outcome Collect(const vantrel::ReplayParser& parser, const GeneralInfo& info, bo
   return outcome;
 }
 
-// The file as a program parses it.
-Outcome ParseFile(const Bytes& file, uint8_t mode = VANTREL_PARSE_FULL) {
+// A parser that has parsed a file as a program parses it, texts on.
+struct FileParse {
+  FileParse(const Bytes& file, uint8_t mode) {
+    ParserData request{};
+    request.GeneralInfo = &info;
+    request.ParseMode = mode;
+    request.TranslateTexts = 1;
+    ok = parser.ParseReplayData(&request, file.data(), file.size());
+  }
   vantrel::ReplayParser parser;
   GeneralInfo info{};
-  ParserData request{};
-  request.GeneralInfo = &info;
-  request.ParseMode = mode;
-  request.TranslateTexts = 1;
-  const bool ok = parser.ParseReplayData(&request, file.data(), file.size());
-  return Collect(parser, info, ok);
+  bool ok = false;
+};
+
+Outcome ParseFile(const Bytes& file) {
+  const FileParse parse(file, VANTREL_PARSE_FULL);
+  return Collect(parse.parser, parse.info, parse.ok);
 }
 
 // The same file inflated whole first, its game parsed from that one buffer.
@@ -206,13 +213,9 @@ TEST(GameWindowErrors, LateBlockThatDoesNotInflateSpoilsTheWholeFile) {
 
   for (uint8_t mode : {VANTREL_PARSE_FULL, VANTREL_PARSE_GAME_START}) {
     SCOPED_TRACE(static_cast<int>(mode));
-    vantrel::ReplayParser parser;
-    GeneralInfo info{};
-    ParserData request{};
-    request.GeneralInfo = &info;
-    request.ParseMode = mode;
-    request.TranslateTexts = 1;
-    EXPECT_FALSE(parser.ParseReplayData(&request, file.data(), file.size()));
+    FileParse parse(file, mode);
+    GeneralInfo& info = parse.info;
+    EXPECT_FALSE(parse.ok);
     EXPECT_STREQ(info.ErrorText, "Zlib inflate error");
     EXPECT_EQ(info.Players, nullptr);
     EXPECT_EQ(info.Actions, nullptr);
@@ -226,7 +229,7 @@ TEST(GameWindowErrors, LateBlockThatDoesNotInflateSpoilsTheWholeFile) {
     params.Data = data.data();
     params.DataSize = static_cast<uint32_t>(data.size());
     params.ParseMode = VANTREL_PARSE_ACTIONS;
-    EXPECT_EQ(parser.ParseCompressedData(&params), 1);
+    EXPECT_EQ(parse.parser.ParseCompressedData(&params), 1);
   }
 }
 
