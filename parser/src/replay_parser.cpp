@@ -176,7 +176,8 @@ bool ReplayParser::ParseReplayBytes(GeneralInfo& info, const ParserData& data, c
     // A block that does not inflate spoils the whole file: what was read before it goes.
     try {
       Reset(info);
-    } catch (const CError&) {
+    } catch (const CError& error) {
+      LogError(error.what());  // the inflate error is the one the caller is told
     }
     hasResumePosition_ = false;
     SetError(info, failure.text);
@@ -358,7 +359,9 @@ void ReplayParser::ParseBuffer(GeneralInfo& info, GameBytes& game, const BufferR
 
 void ReplayParser::ParseGameStartOf(GeneralInfo& info, GameBytes& game, ParseContext& context) {
   // The record is read from the window of the game's first bytes; a record longer than the
-  // window (which no game writes) is read again from a larger one.
+  // window (which no game writes) is read again from a larger one. Any error is read again until
+  // the window holds the whole game: a block that does not inflate then still comes first, as it
+  // did when the game was inflated whole before it was read.
   for (size_t window = 1;; window = game.size() * 2) {
     Reset(info);
     hasResumePosition_ = false;

@@ -233,4 +233,21 @@ TEST(GameWindowErrors, LateBlockThatDoesNotInflateSpoilsTheWholeFile) {
   }
 }
 
+// A damaged game start record and, far behind it, a block that does not inflate: the block's
+// error is the file's, as when the whole game was inflated before anything was read.
+TEST(GameWindowErrors, BlockErrorComesBeforeAnErrorOfTheGameStartRecord) {
+  GameBuilder game;
+  game.startRecordId = 0x18;
+  for (int i = 0; i < 40000; ++i)
+    game.TimeSlot(100, {{1, {0x61}}});
+  std::vector<Block> blocks = MakeBlocks(game.Build());
+  Block& late = blocks[blocks.size() - 2];
+  for (size_t i = 2; i < late.compressed.size(); ++i)
+    late.compressed[i] = 0xFF;
+  const Bytes spoilt = WriteReplay({}, blocks, static_cast<uint32_t>(8192 * blocks.size()));
+  EXPECT_EQ(ParseFile(spoilt).error, "Zlib inflate error");
+  // With every block sound, the record's own error.
+  EXPECT_EQ(ParseFile(BuildReplay(game.Build())).error, "Error parsing GameStartRecord - 0x19");
+}
+
 }  // namespace
